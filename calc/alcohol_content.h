@@ -1,0 +1,37 @@
+#pragma once
+
+#include "calc_host.h"
+#include "calc_value.h"
+#include "text_box.h"
+
+#include <QLocale>
+
+// The "Alcohol Content" tab: original and final gravity in, alcohol by weight and volume out.
+namespace hopsmeld {
+
+class AlcoholContent {
+public:
+    struct Boxes {
+        TextBox& txt1; // original gravity
+        TextBox& txt2; // final gravity
+        TextBox& txt3; // alcohol by volume, result
+        TextBox& txt4; // alcohol by weight, result
+    };
+
+    AlcoholContent(Boxes boxes, CalcHost& host, QLocale locale);
+
+    void cmd1Click(); // Calculate
+    void Cmd2Click(); // Reset
+
+    const CalcValue& alcWeight() const { return AlcWeight; }
+    const CalcValue& alcVolume() const { return AlcVolume; }
+
+private:
+    Boxes boxes_;
+    CalcHost& host_;
+    QLocale locale_;
+    CalcValue AlcWeight;
+    CalcValue AlcVolume;
+};
+
+} // namespace hopsmeld

@@ -1,0 +1,66 @@
+#include "bottling_gravity.h"
+
+#include "brewing_constants.h"
+#include "checked_math.h"
+#include "display_format.h"
+#include "handler_protocol.h"
+#include "number_text.h"
+
+namespace hopsmeld {
+
+namespace {
+
+const QString kCantConvert = QStringLiteral("Can't convert");
+
+double volumeToWeight(double volume) { return checkedDivide(volume, kVolumeFactor); }
+double volumeToYieldWeight(double volume) {
+    return checkedDivide(checkedDivide(volume, kVolumeFactor), kPercent);
+}
+double weightToVolume(double weight) { return checkedMultiply(weight, kVolumeFactor); }
+double weightToYieldWeight(double weight) { return checkedDivide(weight, kPercent); }
+
+} // namespace
+
+BottlingGravity::BottlingGravity(Boxes boxes, CalcHost& host, QLocale locale)
+    : boxes_(boxes), host_(host), locale_(std::move(locale)) {}
+
+void BottlingGravity::mirror(TextBox& typed, TextBox& mirrored, Conversion toMirror,
+                             Conversion toYieldWeight) {
+    runCalcHandler(
+        [&] {
+            mirrored.setText(numberToText(toMirror(textToNumber(typed.text(), locale_)), locale_));
+            YieldWeight = toYieldWeight(textToNumber(typed.text(), locale_));
+            mirrored.setText(formatText(mirrored.text(), DisplayPattern::TwoDecimals, locale_));
+        },
+        [&] { mirrored.setText(kCantConvert); });
+}
+
+void BottlingGravity::txt6KeyUp() {
+    mirror(boxes_.txt6, boxes_.txt7, volumeToWeight, volumeToYieldWeight);
+}
+
+void BottlingGravity::txt7KeyUp() {
+    mirror(boxes_.txt7, boxes_.txt6, weightToVolume, weightToYieldWeight);
+}
+
+void BottlingGravity::Cmd4Click() {
+    runCalcHandler(
+        [this] {
+            const QString originalText = boxes_.txt5.text();
+            // A yield never typed counts as none: the original gravity itself comes out.
+            const double gravityDrop = checkedDivide(YieldWeight.toNumber(locale_), kWeightFactor);
+            const double og = textToNumber(originalText, locale_);
+            boxes_.txt8.setText(numberToText(checkedSubtract(og, gravityDrop), locale_));
+            boxes_.txt8.setText(
+                formatText(boxes_.txt8.text(), DisplayPattern::ThreeDecimals, locale_));
+            host_.playCue();
+        },
+        [this] { host_.showTypeMismatch(); });
+}
+
+void BottlingGravity::Cmd5Click() {
+    for (TextBox* box : {&boxes_.txt5, &boxes_.txt6, &boxes_.txt7, &boxes_.txt8})
+        box->setText(QString());
+}
+
+} // namespace hopsmeld

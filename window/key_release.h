@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QWidget;
+
+// Runs a handler once per key released in a widget. Only real key events count: text written
+// by code raises none, and a held key's auto-repeat is one release, not many.
+namespace hopsmeld {
+
+void onKeyRelease(QWidget* widget, std::function<void()> handler);
+
+} // namespace hopsmeld

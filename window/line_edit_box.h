@@ -1,0 +1,20 @@
+#pragma once
+
+#include "text_box.h"
+
+#include <QLineEdit>
+
+// A real text box for the calculators. QLineEdit::setText raises no key events.
+namespace hopsmeld {
+
+class LineEditBox final : public TextBox {
+public:
+    explicit LineEditBox(QLineEdit* edit) : edit_(edit) {}
+    QString text() const override { return edit_->text(); }
+    void setText(const QString& text) override { edit_->setText(text); }
+
+private:
+    QLineEdit* edit_;
+};
+
+} // namespace hopsmeld
