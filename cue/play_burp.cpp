@@ -10,11 +10,14 @@ namespace hopsmeld {
 namespace {
 
 SoundCue& burp() {
-    // Owned by the application, so the stream closes before the sound system goes.
     static QPointer<SoundCue> cue;
     if (!cue) {
+        QCoreApplication* app = QCoreApplication::instance();
         cue = new SoundCue(QCoreApplication::applicationDirPath() + QStringLiteral("/Burp.wav"),
-                           QCoreApplication::instance());
+                           app);
+        // The stream must close while the sound system is still up: libpulse aborts the
+        // process when a stream is stopped after its context has gone.
+        QObject::connect(app, &QCoreApplication::aboutToQuit, cue, &QObject::deleteLater);
     }
     return *cue;
 }
