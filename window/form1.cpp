@@ -49,6 +49,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     bottlingGravity_ = std::make_unique<BottlingGravity>(
         BottlingGravity::Boxes{*boxes_[4], *boxes_[5], *boxes_[6], *boxes_[7]}, host, locale);
     bindHandlers();
+    // A brewer opens the program to type a gravity: start there.
+    txt1->setFocus();
 }
 
 void Form1::buildControls() {

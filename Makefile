@@ -1,0 +1,34 @@
+# make run   - install what is missing, build, start the program
+# make test  - install what is missing, build, run every test
+# make build - configure and build in build/
+# make clean - remove build/
+
+BUILD_DIR := build
+PROGRAM := $(BUILD_DIR)/bin/merow-hopsmeld-helper
+
+# Debian packages: what building needs, what the program needs at run time, and what the
+# tests start for themselves (a private X server, window manager, sound server, recorder).
+BUILD_PACKAGES := cmake make g++ qt6-base-dev qt6-multimedia-dev
+RUN_PACKAGES := libqt6multimedia6 qt6-qpa-plugins fonts-dejavu-core
+TEST_PACKAGES := xvfb openbox x11-utils xdotool pulseaudio pulseaudio-utils locales python3
+
+.PHONY: run test build clean deps test-deps
+
+run: deps build
+	$(PROGRAM)
+
+test: deps test-deps build
+	cd $(BUILD_DIR) && ctest --output-on-failure
+
+build:
+	cmake -S . -B $(BUILD_DIR)
+	cmake --build $(BUILD_DIR) -j$$(nproc)
+
+clean:
+	rm -rf $(BUILD_DIR)
+
+deps:
+	@./packaging/install-packages.sh $(BUILD_PACKAGES) $(RUN_PACKAGES)
+
+test-deps:
+	@./packaging/install-packages.sh $(TEST_PACKAGES)
