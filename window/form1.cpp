@@ -1,43 +1,86 @@
 #include "form1.h"
 
 #include "error_message.h"
+#include "form1_layout.h"
+#include "form_builder.h"
 #include "key_release.h"
 #include "play_burp.h"
 
+#include <QCursor>
 #include <QEvent>
-#include <QFormLayout>
+#include <QIcon>
+#include <QLayout>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
-#include <QTabWidget>
+#include <QScreen>
 #include <QTimer>
 
 namespace hopsmeld {
 
 namespace {
 
-QLineEdit* addBox(QFormLayout* form, const char* name, const QString& label) {
-    auto* edit = new QLineEdit;
-    edit->setObjectName(QLatin1String(name));
-    form->addRow(label, edit);
-    return edit;
+QFont windowFont() {
+    // MS Sans Serif's stand-in: Liberation Sans has Arial's metrics, narrow enough for every
+    // caption to stay on one line in its box. Sized in pixels for 8.25 pt at 96 dots per inch.
+    QFont font;
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                      QStringLiteral("Arial"), QStringLiteral("Sans Serif")});
+    font.setPixelSize(qRound(layout::kWindowFontPoints * 96 / 72));
+    font.setWeight(QFont::Normal);
+    return font;
 }
 
-QPushButton* addButton(QFormLayout* form, const char* name, const QString& caption,
-                       const QString& tooltip) {
-    auto* button = new QPushButton(caption);
-    button->setObjectName(QLatin1String(name));
-    button->setToolTip(tooltip);
-    button->setAutoDefault(false);
-    form->addRow(QString(), button);
-    return button;
+QIcon programIcon() {
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/art/icon-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+template <typename T> T* control(const ControlMap& controls, const char* name) {
+    return static_cast<T*>(controls.value(QLatin1String(name)));
 }
 
 } // namespace
 
-Form1::Form1(QWidget* parent) : QMainWindow(parent) {
+Form1::Form1(QWidget* parent) : QMainWindow(parent), dlg1(this) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Merow Hopsmeld Helper"));
-    buildControls();
+    // Fixed size, minimise and close but no maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    QPalette buttonFace = palette();
+    buttonFace.setColor(QPalette::Window, buttonFace.color(QPalette::Button));
+    setPalette(buttonFace);
+    setFont(windowFont());
+    setWindowIcon(programIcon());
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(layout::pixels(layout::kClientWidth), layout::pixels(layout::kClientHeight));
+    setCentralWidget(client);
+    const ControlMap controls = buildControls(client);
+    SSTab1 = control<TabControl>(controls, "SSTab1");
+    txt1 = control<QLineEdit>(controls, "txt1");
+    txt2 = control<QLineEdit>(controls, "txt2");
+    txt3 = control<QLineEdit>(controls, "txt3");
+    txt4 = control<QLineEdit>(controls, "txt4");
+    txt5 = control<QLineEdit>(controls, "txt5");
+    txt6 = control<QLineEdit>(controls, "txt6");
+    txt7 = control<QLineEdit>(controls, "txt7");
+    txt8 = control<QLineEdit>(controls, "txt8");
+    cmd1 = control<QPushButton>(controls, "cmd1");
+    Cmd2 = control<QPushButton>(controls, "Cmd2");
+    Cmd3 = control<QPushButton>(controls, "Cmd3");
+    Cmd4 = control<QPushButton>(controls, "Cmd4");
+    Cmd5 = control<QPushButton>(controls, "Cmd5");
+    Lbl12 = control<ClickLabel>(controls, "Lbl12");
+    control<QLabel>(controls, "Label9")->setText(layout::aboutText());
+    Lbl12->setText(layout::contactAddress());
+    Lbl12->setCursor(QCursor(QPixmap(QStringLiteral(":/art/hand-pointer.png")), 12, 1));
+    buildMenus();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     QLineEdit* edits[] = {txt1, txt2, txt3, txt4, txt5, txt6, txt7, txt8};
     for (size_t i = 0; i < boxes_.size(); ++i)
@@ -49,38 +92,40 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     bottlingGravity_ = std::make_unique<BottlingGravity>(
         BottlingGravity::Boxes{*boxes_[4], *boxes_[5], *boxes_[6], *boxes_[7]}, host, locale);
     bindHandlers();
+
     // A brewer opens the program to type a gravity: start there.
     txt1->setFocus();
+    centreOnScreen();
 }
 
-void Form1::buildControls() {
-    SSTab1 = new QTabWidget(this);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    setCentralWidget(SSTab1);
+Form1::~Form1() = default;
 
-    auto* alcohol = new QWidget;
-    auto* alcoholForm = new QFormLayout(alcohol);
-    txt1 = addBox(alcoholForm, "txt1", QStringLiteral("Enter Original Gravity"));
-    txt2 = addBox(alcoholForm, "txt2", QStringLiteral("Enter Final Gravity"));
-    cmd1 = addButton(alcoholForm, "cmd1", QStringLiteral("Calculate"),
-                     QStringLiteral("Click to Calculate"));
-    txt3 = addBox(alcoholForm, "txt3", QStringLiteral("Alcohol % By Volume"));
-    txt4 = addBox(alcoholForm, "txt4", QStringLiteral("Alcohol % By Weight"));
-    Cmd2 = addButton(alcoholForm, "Cmd2", QStringLiteral("Reset"), QStringLiteral("Click to Reset"));
-    SSTab1->addTab(alcohol, QStringLiteral("Alcohol Content"));
+void Form1::buildMenus() {
+    // The bar's entries are commands themselves; nothing drops down.
+    mnuExit = menuBar()->addAction(QStringLiteral("&Exit"));
+    mnuHelp = menuBar()->addAction(QStringLiteral("&Help"));
+    mnuBeerGuide = menuBar()->addAction(QStringLiteral("&Beer Guide"));
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuBeerGuide->setObjectName(QStringLiteral("mnuBeerGuide"));
 
-    auto* bottling = new QWidget;
-    auto* bottlingForm = new QFormLayout(bottling);
-    txt5 = addBox(bottlingForm, "txt5", QStringLiteral("Enter Original Gravity"));
-    txt6 = addBox(bottlingForm, "txt6", QStringLiteral(" Alcohol % By Volume "));
-    txt7 = addBox(bottlingForm, "txt7", QStringLiteral("Alcohol % By Weight"));
-    Cmd4 = addButton(bottlingForm, "Cmd4", QStringLiteral("Calculate"),
-                     QStringLiteral("Click to Calculate"));
-    txt8 = addBox(bottlingForm, "txt8", QStringLiteral("Desired Bottling Gravity"));
-    Cmd5 = addButton(bottlingForm, "Cmd5", QStringLiteral("Reset"), QStringLiteral("Click to Reset"));
-    SSTab1->addTab(bottling, QStringLiteral("Bottling Gravity"));
+    // Alt+E: the menu bar's "&Exit" and the button's would share it, and Qt runs neither of two
+    // equal shortcuts. The menu keeps it, as menus take their access keys first on the desktop
+    // this window comes from; the button keeps its underline and its click.
+    Cmd3->setShortcut(QKeySequence());
+
+    // Never in the bar: popped up by the tray icon.
+    mnuSystemtray = new QMenu(QStringLiteral("Systemtray"), this);
+    mnuSystemtray->setObjectName(QStringLiteral("mnuSystemtray"));
+    mnuOp = mnuSystemtray->addAction(QStringLiteral("&Open Hopsmeld Helper"));
+    mnusep = mnuSystemtray->addSeparator();
+    mnuExt = mnuSystemtray->addAction(QStringLiteral("&Exit"));
+    mnuOp->setObjectName(QStringLiteral("mnuOp"));
+    mnusep->setObjectName(QStringLiteral("mnusep"));
+    mnuExt->setObjectName(QStringLiteral("mnuExt"));
 }
 
+// Every control event that runs program code, and its handler.
 void Form1::bindHandlers() {
     connect(cmd1, &QPushButton::clicked, this, [this] { alcoholContent_->cmd1Click(); });
     connect(Cmd2, &QPushButton::clicked, this, [this] { alcoholContent_->Cmd2Click(); });
@@ -88,6 +133,22 @@ void Form1::bindHandlers() {
     connect(Cmd5, &QPushButton::clicked, this, [this] { bottlingGravity_->Cmd5Click(); });
     onKeyRelease(txt6, [this] { bottlingGravity_->txt6KeyUp(); });
     onKeyRelease(txt7, [this] { bottlingGravity_->txt7KeyUp(); });
+    connect(Cmd3, &QPushButton::clicked, this, &Form1::Cmd3Click);
+    connect(mnuExit, &QAction::triggered, this, &Form1::mnuExitClick);
+    connect(mnuHelp, &QAction::triggered, this, &Form1::mnuHelpClick);
+    connect(mnuBeerGuide, &QAction::triggered, this, &Form1::mnuBeerGuideClick);
+    connect(Lbl12, &ClickLabel::clicked, this, &Form1::Lbl12Click);
+    // closeEvent: the close request.
+}
+
+void Form1::centreOnScreen() {
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    adjustSize();
+    QRect frame(QPoint(), size());
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
 }
 
 bool Form1::event(QEvent* event) {

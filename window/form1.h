@@ -3,38 +3,61 @@
 #include "alcohol_content.h"
 #include "bottling_gravity.h"
 #include "calc_host.h"
+#include "click_label.h"
+#include "common_dialog.h"
 #include "line_edit_box.h"
+#include "tab_control.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <initializer_list>
+#include <memory>
 
+class QAction;
 class QLineEdit;
+class QMenu;
 class QPushButton;
-class QTabWidget;
 
-// The program's one window.
+// The program's one window: two calculators, an About tab, the window commands.
 namespace hopsmeld {
 
 class Form1 : public QMainWindow, private CalcHost {
 public:
     explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
 
-    QTabWidget* SSTab1 = nullptr;
+    TabControl* SSTab1;
     QLineEdit *txt1, *txt2, *txt3, *txt4, *txt5, *txt6, *txt7, *txt8;
-    QPushButton *cmd1, *Cmd2, *Cmd4, *Cmd5;
+    QPushButton *cmd1, *Cmd2, *Cmd3, *Cmd4, *Cmd5;
+    ClickLabel* Lbl12;
+    QAction *mnuExit, *mnuHelp, *mnuBeerGuide;
+    QMenu* mnuSystemtray;
+    QAction *mnuOp, *mnusep, *mnuExt;
+    CommonDialog dlg1;
 
     const AlcoholContent& alcoholContent() const { return *alcoholContent_; }
     const BottlingGravity& bottlingGravity() const { return *bottlingGravity_; }
 
+    // Window commands.
+    void Cmd3Click();
+    void mnuExitClick();
+    void mnuHelpClick();
+    void mnuBeerGuideClick();
+    void Lbl12Click();
+
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override; // the close request
 
 private:
     void showTypeMismatch() override;
     void playCue() override;
-    void buildControls();
+    void buildMenus();
     void bindHandlers();
+    void hideAndClear(std::initializer_list<QLineEdit*> boxes);
+    void showHelp(const QString& helpFile);
+    void centreOnScreen();
 
     std::array<std::unique_ptr<LineEditBox>, 8> boxes_;
     std::unique_ptr<AlcoholContent> alcoholContent_;

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QLabel>
+#include <QMouseEvent>
+
+// A label that reports a click, like a link: pressed and released over it with the left button.
+namespace hopsmeld {
+
+class ClickLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    using QLabel::QLabel;
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        pressed_ = event->button() == Qt::LeftButton;
+        QLabel::mousePressEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                           rect().contains(event->position().toPoint());
+        pressed_ = false;
+        QLabel::mouseReleaseEvent(event);
+        if (click)
+            emit clicked();
+    }
+
+private:
+    bool pressed_ = false;
+};
+
+} // namespace hopsmeld

@@ -1,0 +1,132 @@
+#include "form_builder.h"
+
+#include "click_label.h"
+#include "form1_layout.h"
+#include "tab_control.h"
+
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+
+#include <algorithm>
+#include <vector>
+
+namespace hopsmeld {
+
+namespace {
+
+using layout::Control;
+using layout::Kind;
+using layout::pixels;
+
+// Point sizes are meant at 96 dots per inch: a pixel size keeps each caption inside its box
+// whatever logical DPI the desktop reports, while device scaling still enlarges everything.
+QFont fontFor(const Control& control, const QFont& windowFont) {
+    QFont font = windowFont;
+    if (control.font == layout::Font::MailLink) {
+        font.setPixelSize(qRound(layout::kMailFontPoints * 96 / 72));
+        font.setUnderline(true);
+    }
+    return font;
+}
+
+QWidget* create(const Control& control, QWidget* parent) {
+    const QString caption = QString::fromUtf8(control.caption);
+    switch (control.kind) {
+    case Kind::TabControl:
+        return new TabControl(layout::tabCaptions(), pixels(layout::kTabStripHeight), parent);
+    case Kind::Frame: {
+        auto* frame = new QFrame(parent);
+        frame->setFrameStyle(QFrame::Box | QFrame::Sunken); // an etched box, no title
+        return frame;
+    }
+    case Kind::Label:
+    case Kind::LinkLabel: {
+        auto* label = control.kind == Kind::LinkLabel ? new ClickLabel(caption, parent)
+                                                      : new QLabel(caption, parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setAutoFillBackground(true); // opaque, in the page's colour
+        return label;
+    }
+    case Kind::TextBox:
+        return new QLineEdit(parent);
+    case Kind::Button: {
+        auto* button = new QPushButton(caption, parent);
+        // Enter and Esc in a box press nothing.
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        return button;
+    }
+    }
+    return nullptr;
+}
+
+void style(QWidget* widget, const Control& control) {
+    widget->setObjectName(QString::fromUtf8(control.name));
+    widget->setGeometry(pixels(control.left), pixels(control.top), pixels(control.width),
+                        pixels(control.height));
+    widget->setFont(fontFor(control, widget->font()));
+    if (control.tooltip)
+        widget->setToolTip(QString::fromUtf8(control.tooltip));
+    if (control.textColour) {
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::WindowText, QColor::fromRgb(*control.textColour));
+        widget->setPalette(palette);
+    }
+}
+
+// Tab walks the controls by their tab index; Qt skips the hidden ones, and labels and the frame
+// never take the focus. The tab strip stands for the tab control at the head of the order.
+void setTabOrder(const ControlMap& controls) {
+    std::vector<const Control*> ordered;
+    for (const Control& control : layout::controls())
+        ordered.push_back(&control);
+    std::sort(ordered.begin(), ordered.end(),
+              [](const Control* a, const Control* b) { return a->tabIndex < b->tabIndex; });
+    QWidget* previous = nullptr;
+    for (const Control* control : ordered) {
+        QWidget* widget = controls.value(QString::fromUtf8(control->name));
+        if (control->kind == Kind::TabControl)
+            widget = static_cast<TabControl*>(widget)->tabBar();
+        if (!(widget->focusPolicy() & Qt::TabFocus))
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+} // namespace
+
+ControlMap buildControls(QWidget* clientArea) {
+    ControlMap controls;
+    controls.insert(QStringLiteral("Form1"), clientArea);
+    for (const Control& control : layout::controls()) {
+        QWidget* container = controls.value(QString::fromUtf8(control.container));
+        QWidget* widget = create(control, container);
+        style(widget, control);
+        if (control.tab >= 0)
+            static_cast<TabControl*>(container)->addControl(control.tab, widget);
+        controls.insert(widget->objectName(), widget);
+    }
+
+    for (const Control& control : layout::controls()) {
+        QWidget* widget = controls.value(QString::fromUtf8(control.name));
+        if (control.kind == Kind::Label || control.kind == Kind::LinkLabel)
+            widget->lower(); // a text box reaching over a label is drawn on top of it
+        if (control.labelledBy) {
+            const Control* label = layout::find(control.labelledBy);
+            widget->setAccessibleName(QString::fromUtf8(label->caption).trimmed());
+            static_cast<QLabel*>(controls.value(QString::fromUtf8(label->name)))->setBuddy(widget);
+        }
+        if (control.result)
+            widget->setAccessibleDescription(QStringLiteral("Result, written by Calculate"));
+    }
+    setTabOrder(controls);
+    return controls;
+}
+
+} // namespace hopsmeld

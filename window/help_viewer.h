@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QWidget>
+
+class QTextBrowser;
+
+// The help viewer: a window of its own beside the main window, never modal. It looks for a help
+// file's document beside the program, "Hopsmeld.html" for "Hopsmeld.hlp", and says so plainly
+// when it is not there.
+namespace hopsmeld {
+
+class HelpViewer : public QWidget {
+public:
+    explicit HelpViewer(QWidget* parent = nullptr);
+
+    // Shows the help file's contents, from the start of the document.
+    void showContents(const QString& helpFile);
+    QString shownFile() const { return shownFile_; }
+    QTextBrowser* browser() const { return browser_; }
+
+private:
+    QTextBrowser* browser_;
+    QString shownFile_;
+};
+
+// Where the viewer looks for a help file's document.
+QString helpDocumentPath(const QString& helpFile);
+
+} // namespace hopsmeld
