@@ -115,8 +115,8 @@ ControlMap buildControls(QWidget* clientArea) {
 
     for (const Control& control : layout::controls()) {
         QWidget* widget = controls.value(QString::fromUtf8(control.name));
-        if (control.kind == Kind::Label || control.kind == Kind::LinkLabel)
-            widget->lower(); // a text box reaching over a label is drawn on top of it
+        if (control.kind == Kind::TextBox || control.kind == Kind::Button)
+            widget->raise(); // a text box reaching over a label is drawn on top of it
         if (control.labelledBy) {
             const Control* label = layout::find(control.labelledBy);
             widget->setAccessibleName(QString::fromUtf8(label->caption).trimmed());
