@@ -10,7 +10,7 @@ PROGRAM := $(BUILD_DIR)/bin/merow-hopsmeld-helper
 # tests start for themselves (a private X server, window manager, sound server, recorder).
 BUILD_PACKAGES := cmake make g++ qt6-base-dev qt6-multimedia-dev
 RUN_PACKAGES := libqt6multimedia6 qt6-qpa-plugins fonts-liberation2
-TEST_PACKAGES := xvfb openbox x11-utils xdotool pulseaudio pulseaudio-utils locales python3 \
+TEST_PACKAGES := xvfb openbox trayer x11-utils xdotool pulseaudio pulseaudio-utils locales python3 \
 	python3-pil librsvg2-bin
 
 .PHONY: run test build clean deps test-deps

@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# Runs a command on a private X display, with a window manager when asked (--wm), and stops
-# what it started afterwards, also when the command fails.
-#   with-xvfb.sh [--wm] COMMAND...
+# Runs a command on a private X display, with a window manager (--wm) and a notification area
+# (--tray) when asked, and stops what it started afterwards, also when the command fails.
+#   with-xvfb.sh [--wm] [--tray] COMMAND...
 set -u
 wm=0
-if [ "${1:-}" = --wm ]; then wm=1; shift; fi
+tray=0
+while :; do
+    case "${1:-}" in
+    --wm) wm=1; shift ;;
+    --tray) tray=1; shift ;;
+    *) break ;;
+    esac
+done
 
 dir=$(mktemp -d)
 pids=()
@@ -38,6 +45,18 @@ if [ "$wm" = 1 ]; then
     # openbox owns the WM_S0 selection once it manages the screen.
     for _ in $(seq 500); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.01
+    done
+fi
+
+if [ "$tray" = 1 ]; then
+    # trayer is an XEmbed notification area that runs under Xvfb.
+    trayer --edge top --align left --widthtype request --height 24 --SetDockType false \
+        --SetPartialStrut false --transparent false >"$dir/trayer.log" 2>&1 &
+    pids+=($!)
+    # Its panel window appears once it has taken the notification area's selection.
+    for _ in $(seq 500); do
+        xwininfo -root -tree 2>/dev/null | grep -q '"panel": ("panel" "trayer")' && break
         sleep 0.01
     done
 fi

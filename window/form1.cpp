@@ -44,7 +44,8 @@ template <typename T> T* control(const ControlMap& controls, const char* name) {
 
 } // namespace
 
-Form1::Form1(QWidget* parent) : QMainWindow(parent), dlg1(this) {
+Form1::Form1(QWidget* parent)
+    : QMainWindow(parent), dlg1(this), tray_([this](int message) { trayCallback(message); }) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Merow Hopsmeld Helper"));
     // Fixed size, minimise and close but no maximise.
@@ -138,7 +139,10 @@ void Form1::bindHandlers() {
     connect(mnuHelp, &QAction::triggered, this, &Form1::mnuHelpClick);
     connect(mnuBeerGuide, &QAction::triggered, this, &Form1::mnuBeerGuideClick);
     connect(Lbl12, &ClickLabel::clicked, this, &Form1::Lbl12Click);
-    // closeEvent: the close request.
+    connect(mnuOp, &QAction::triggered, this, &Form1::mnuOpClick);
+    connect(mnuExt, &QAction::triggered, this, &Form1::mnuExtClick);
+    // In event(): the activation (Form1Activate). In closeEvent(): the close request.
+    // From the tray icon: trayCallback().
 }
 
 void Form1::centreOnScreen() {
@@ -153,6 +157,8 @@ void Form1::centreOnScreen() {
 
 bool Form1::event(QEvent* event) {
     const bool result = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        Form1Activate();
     if (event->type() == QEvent::Paint && !shownOnce_) {
         // The window is on screen: now is the time to wake the sound system, not before.
         shownOnce_ = true;

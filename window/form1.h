@@ -7,6 +7,7 @@
 #include "common_dialog.h"
 #include "line_edit_box.h"
 #include "tab_control.h"
+#include "tray_icon.h"
 
 #include <QMainWindow>
 
@@ -46,6 +47,18 @@ public:
     void mnuBeerGuideClick();
     void Lbl12Click();
 
+    // The notification area.
+    void Form1Activate();
+    void trayCallback(int message); // a mouse message from the tray icon
+    void mnuOpClick();
+    void mnuExtClick();
+    int TrayMessage = 0;
+    bool TrayBusy = false;
+    const TrayIcon& trayIcon() const { return tray_; }
+
+    // Removes the tray icon and leaves the event loop: no close handling, nothing cleared.
+    void endProgram();
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override; // the close request
@@ -63,6 +76,7 @@ private:
     std::unique_ptr<AlcoholContent> alcoholContent_;
     std::unique_ptr<BottlingGravity> bottlingGravity_;
     bool shownOnce_ = false;
+    TrayIcon tray_;
 };
 
 } // namespace hopsmeld

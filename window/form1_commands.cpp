@@ -6,13 +6,20 @@
 
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QSystemTrayIcon>
 
 namespace hopsmeld {
 
 void Form1::hideAndClear(std::initializer_list<QLineEdit*> boxes) {
-    hide();
+    // Without a notification area a hidden window could never come back, and the process would
+    // run on unseen: end it instead, once the boxes are cleared as they would have been.
+    const bool canComeBack = QSystemTrayIcon::isSystemTrayAvailable();
+    if (canComeBack)
+        hide();
     for (QLineEdit* box : boxes)
         box->setText(QString());
+    if (!canComeBack)
+        endProgram();
 }
 
 void Form1::Cmd3Click() { hideAndClear({txt1, txt2, txt3, txt4}); }
