@@ -1,13 +1,18 @@
 #include "form1.h"
 #include "process_end.h"
+#include "startup_guard.h"
 #include "termination.h"
 
 #include <QApplication>
 
+#include <optional>
+
 int main(int argc, char* argv[]) {
     int status = 0;
     {
+        std::optional<hopsmeld::StartupGuard> guard(std::in_place);
         QApplication app(argc, argv);
+        guard.reset();
         QApplication::setApplicationName(QStringLiteral("Merow Hopsmeld Helper"));
         QApplication::setApplicationVersion(QStringLiteral("2.1.2"));
         // The program lives on in the notification area with its window hidden.
