@@ -5,7 +5,7 @@ keyboard (xdotool), and the test reads what a screen reader would read (AT-SPI).
     e2e-window.py PROGRAM
 
 Needs an X display with a window manager and a notification area, and an AT-SPI bus
-(with-xvfb.sh --wm --tray and e2e-window.sh give them). Run it with Debian's /usr/bin/python3:
+(with-xvfb.sh --wm --tray and with-atspi.sh give them). Run it with Debian's /usr/bin/python3:
 pyatspi is a Debian package.
 """
 import os

@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# Gives e2e-window.py what a screen reader would have: a private session bus and an accessibility
-# bus on it. Stops what it started, also when the test fails.
-#   e2e-window.sh PROGRAM   (run under with-xvfb.sh --wm --tray: with no notification area to come
-#                            back from, closing the window ends the program instead of hiding it)
+# Runs a command with what a screen reader would have: a private session bus and an accessibility
+# bus on it. Stops what it started, also when the command fails.
+#   with-atspi.sh COMMAND...   (inside with-xvfb.sh)
 set -u
-here=$(cd "$(dirname "$0")" && pwd)
-
 if [ -z "${HOPSMELD_E2E_OWN_BUS:-}" ]; then
     # dbus-run-session stops its bus daemon when this script ends. An inherited accessibility bus
     # address would lead the program and the test to someone else's bus.
@@ -59,4 +56,4 @@ for _ in $(seq 500); do
     sleep 0.01
 done
 
-/usr/bin/python3 "$here/e2e-window.py" "$1"
+"$@"
