@@ -11,7 +11,7 @@ PROGRAM := $(BUILD_DIR)/bin/merow-hopsmeld-helper
 BUILD_PACKAGES := cmake make g++ qt6-base-dev qt6-multimedia-dev
 RUN_PACKAGES := libqt6multimedia6 qt6-qpa-plugins fonts-liberation2
 TEST_PACKAGES := xvfb openbox trayer x11-utils xdotool pulseaudio pulseaudio-utils locales python3 \
-	python3-pil librsvg2-bin at-spi2-core python3-pyatspi dbus procps
+	python3-pil librsvg2-bin at-spi2-core python3-pyatspi dbus procps devscripts
 
 .PHONY: run test build clean deps test-deps
 

@@ -181,7 +181,6 @@ def case_read_only_folder(program, work):
     # Where namespaces are not allowed, a folder nobody may write to is the next best thing.
     namespaces = subprocess.run(["unshare", "-m", "true"], capture_output=True).returncode == 0
     if namespaces:
-        p.path = "sh"
         command = ["unshare", "-m", "sh", "-c",
                    'mount --bind "$1" "$1" && mount -o remount,ro,bind "$1" "$1" || exit 3; '
                    'touch "$1/probe" 2>/dev/null && exit 4; exec "$1/merow-hopsmeld-helper"',
