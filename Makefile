@@ -1,6 +1,7 @@
 # make run   - install what is missing, build, start the program
 # make test  - install what is missing, build, run every test
 # make build - configure and build in build/
+# make package - build the Debian package build/merow-hopsmeld-helper_<version>_<arch>.deb
 # make clean - remove build/
 
 BUILD_DIR := build
@@ -12,8 +13,12 @@ BUILD_PACKAGES := cmake make g++ qt6-base-dev qt6-multimedia-dev
 RUN_PACKAGES := libqt6multimedia6 qt6-qpa-plugins fonts-liberation2
 TEST_PACKAGES := xvfb openbox trayer x11-utils xdotool pulseaudio pulseaudio-utils locales python3 \
 	python3-pil librsvg2-bin at-spi2-core python3-pyatspi dbus procps devscripts
+# What packing needs (dpkg-shlibdeps, file), and what the install and package tests check with.
+PACKAGE_PACKAGES := dpkg-dev file
+TEST_PACKAGES += $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream binutils-mingw-w64-x86-64 \
+	strace
 
-.PHONY: run test build clean deps test-deps
+.PHONY: run test build clean deps test-deps package package-deps
 
 run: deps build
 	$(PROGRAM)
@@ -25,6 +30,9 @@ build:
 	cmake -S . -B $(BUILD_DIR)
 	cmake --build $(BUILD_DIR) -j$$(nproc)
 
+package: deps package-deps build
+	cd $(BUILD_DIR) && cpack -G DEB
+
 clean:
 	rm -rf $(BUILD_DIR)
 
@@ -33,3 +41,6 @@ deps:
 
 test-deps:
 	@./packaging/install-packages.sh $(TEST_PACKAGES)
+
+package-deps:
+	@./packaging/install-packages.sh $(PACKAGE_PACKAGES)
