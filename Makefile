@@ -18,7 +18,7 @@ PACKAGE_PACKAGES := dpkg-dev file
 TEST_PACKAGES += $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream binutils-mingw-w64-x86-64 \
 	strace
 
-.PHONY: run test build clean deps test-deps package package-deps
+.PHONY: run test build clean deps test-deps screenshots package package-deps
 
 run: deps build
 	$(PROGRAM)
@@ -32,6 +32,10 @@ build:
 
 package: deps package-deps build
 	cd $(BUILD_DIR) && cpack -G DEB
+
+screenshots: deps test-deps build
+	@./packaging/install-packages.sh imagemagick
+	./packaging/make-screenshots.sh $(PROGRAM)
 
 clean:
 	rm -rf $(BUILD_DIR)
