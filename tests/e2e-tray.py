@@ -49,7 +49,9 @@ def the_icon():
 
 def click_icon(button, repeat=1):
     x, y = the_icon()
-    xdotool("mousemove", "--sync", str(x), str(y))
+    # Not --sync: it waits for a motion that never comes when the pointer is already there.
+    xdotool("mousemove", str(x), str(y))
+    time.sleep(0.1)
     xdotool("click", "--repeat", str(repeat), "--delay", "80", str(button))
 
 
