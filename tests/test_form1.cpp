@@ -1,7 +1,7 @@
 // The calculators bound to the real window: real key events run the mirrors, code does not,
 // and the buttons and the message box work through real widgets.
 #include "form1.h"
-#include "process_end.h"
+#include "test_main.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -177,14 +177,6 @@ void Form1Test::calculateBottling() {
     QCOMPARE(window_->txt8->text(), "1.011");
 }
 
-int main(int argc, char* argv[]) {
-    int status = 0;
-    {
-        QApplication app(argc, argv);
-        Form1Test test;
-        status = QTest::qExec(&test, argc, argv);
-    }
-    endProcess(status);
-}
+HOPSMELD_TEST_MAIN(Form1Test, QApplication)
 
 #include "test_form1.moc"

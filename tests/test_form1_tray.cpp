@@ -1,7 +1,7 @@
 // The window and its notification-area icon: the mouse messages, the busy guard while the tray
 // menu is open, the menu's entries, and how the program ends.
 #include "form1.h"
-#include "process_end.h"
+#include "test_main.h"
 #include "termination.h"
 
 #include <QApplication>
@@ -207,15 +207,6 @@ void Form1TrayTest::withoutTrayHidingEnds() {
     QCOMPARE(window_->txt5->text(), "1.060");
 }
 
-int main(int argc, char* argv[]) {
-    int status = 0;
-    {
-        QApplication app(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-        Form1TrayTest test;
-        status = QTest::qExec(&test, argc, argv);
-    }
-    endProcess(status);
-}
+HOPSMELD_TEST_MAIN(Form1TrayTest, QApplication, QApplication::setQuitOnLastWindowClosed(false))
 
 #include "test_form1_tray.moc"

@@ -3,7 +3,7 @@
 #include "form1.h"
 #include "form1_layout.h"
 #include "help_viewer.h"
-#include "process_end.h"
+#include "test_main.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -414,14 +414,6 @@ void Form1WindowTest::screenReaderNames() {
     QCOMPARE(QAccessible::queryAccessibleInterface(window_->Cmd3)->text(QAccessible::Name), "Exit");
 }
 
-int main(int argc, char* argv[]) {
-    int status = 0;
-    {
-        QApplication app(argc, argv);
-        Form1WindowTest test;
-        status = QTest::qExec(&test, argc, argv);
-    }
-    endProcess(status);
-}
+HOPSMELD_TEST_MAIN(Form1WindowTest, QApplication)
 
 #include "test_form1_window.moc"

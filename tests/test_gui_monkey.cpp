@@ -3,7 +3,7 @@
 // tray events, nested ones while the tray menu is open, help and mail), with a fixed seed.
 // After every event the boxes and the stored values must still make sense.
 #include "form1.h"
-#include "process_end.h"
+#include "test_main.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -296,15 +296,6 @@ void GuiMonkeyTest::check(Kind kind, QLineEdit* typed, QPushButton* pressed, con
     QVERIFY(!w.TrayBusy);
 }
 
-int main(int argc, char* argv[]) {
-    int status = 0;
-    {
-        QApplication app(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-        GuiMonkeyTest test;
-        status = QTest::qExec(&test, argc, argv);
-    }
-    endProcess(status);
-}
+HOPSMELD_TEST_MAIN(GuiMonkeyTest, QApplication, QApplication::setQuitOnLastWindowClosed(false))
 
 #include "test_gui_monkey.moc"

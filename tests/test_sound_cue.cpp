@@ -1,7 +1,7 @@
 // The sound cue on a private sound server: heard when the file is there, every time, and
 // silent and harmless when it cannot be played.
 #include "play_burp.h"
-#include "process_end.h"
+#include "test_main.h"
 #include "sound_cue.h"
 #include "sound_recorder.h"
 
@@ -136,13 +136,5 @@ void SoundCueTest::noSoundServerIsHarmless() {
     QCOMPARE(ticks, 5);
 }
 
-int main(int argc, char* argv[]) {
-    int status = 0;
-    {
-        QCoreApplication app(argc, argv);
-        SoundCueTest test;
-        status = QTest::qExec(&test, argc, argv);
-    }
-    endProcess(status);
-}
+HOPSMELD_TEST_MAIN(SoundCueTest, QCoreApplication)
 #include "test_sound_cue.moc"
