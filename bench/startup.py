@@ -1,0 +1,109 @@
+#!/usr/bin/env python3
+"""Start-up time and peak memory of the program, a bare Qt Widgets window (the floor) and
+galculator, side by side. Run under tests/with-xvfb.sh --wm and tests/with-pulse.sh.
+
+    startup.py --probe PROBE --program PROGRAM --floor FLOOR --runs N --out results.json
+
+Each round starts each subject once, in a rotating order so that none always goes first. Besides
+the three compared, three steps between the floor and the program show where the difference
+goes: the floor with a line of text (fonts), also linked with the program's sound cue and Qt
+Multimedia, and also preparing the cue after its first paint as the program does. One
+unmeasured start of each comes first, so files and font caches are warm for all alike.
+Memory: ru_maxrss from wait4() after a settling hold, the figure /usr/bin/time -f %M prints;
+a few extra starts under /usr/bin/time itself confirm it.
+"""
+import argparse
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+HOLD_MS = 1500
+
+
+def probe(probe_path, title, command, close=False, wrap_time=None):
+    args = [probe_path, "--hold-ms", str(HOLD_MS)]
+    if close:
+        args += ["--close", "1"]
+    if wrap_time:
+        command = ["/usr/bin/time", "-f", "%M", "-o", wrap_time, "--"] + command
+    result = subprocess.run(args + [title] + command, capture_output=True, text=True)
+    match = re.search(r"map_ms=(\S+) cpu_ms=(\S+) width=(\d+) height=(\d+) rss_kb=(\d+) "
+                      r"late=(\d)", result.stdout)
+    if result.returncode != 0 or not match:
+        sys.stderr.write(result.stderr)
+        return None
+    return {"map_ms": float(match[1]), "cpu_ms": float(match[2]), "width": int(match[3]),
+            "height": int(match[4]), "rss_kb": int(match[5]), "late": int(match[6])}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--probe", required=True)
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--floor", required=True)
+    parser.add_argument("--floor-cue", required=True)
+    parser.add_argument("--peer", default="galculator")
+    parser.add_argument("--runs", type=int, default=15)
+    parser.add_argument("--time-checks", type=int, default=3)
+    parser.add_argument("--out", required=True)
+    args = parser.parse_args()
+
+    # The floor's window is as large as ours.
+    first = probe(args.probe, "Merow Hopsmeld Helper", [args.program])
+    if not first:
+        sys.exit("startup: the program's window did not appear")
+    size = [str(first["width"]), str(first["height"])]
+    subjects = {
+        "program": ("Merow Hopsmeld Helper", [args.program]),
+        "floor": ("Hopsmeld Floor", [args.floor] + size),
+        "galculator": ("galculator", [args.peer]),
+        "floor_text": ("Hopsmeld Floor", [args.floor] + size + ["text"]),
+        "floor_text_linked": ("Hopsmeld Floor", [args.floor_cue] + size + ["text"]),
+        "floor_text_sound": ("Hopsmeld Floor", [args.floor_cue] + size + ["text", "sound"]),
+    }
+    names = list(subjects)
+    for name in names[1:]:
+        probe(args.probe, subjects[name][0], subjects[name][1])  # warm-up, not counted
+
+    results = {name: [] for name in names}
+    failures = []
+    for n in range(args.runs):
+        order = names[n % len(names):] + names[: n % len(names)]
+        for name in order:
+            title, command = subjects[name]
+            run = probe(args.probe, title, command)
+            if run:
+                results[name].append(run)
+            else:
+                failures.append("%s, round %d" % (name, n + 1))
+        print("round %d/%d: %s" % (n + 1, args.runs, "  ".join(
+            "%s %.1f ms %d KiB" % (k, v[-1]["map_ms"], v[-1]["rss_kb"])
+            for k, v in results.items() if v and k in names[:3])), flush=True)
+
+    # /usr/bin/time's own reading, with each program ended through its close box so that
+    # time outlives it.
+    compared = names[:3]
+    time_checks = {name: [] for name in compared}
+    with tempfile.TemporaryDirectory() as scratch:
+        out = os.path.join(scratch, "time")
+        for n in range(args.time_checks):
+            for name in compared:
+                title, command = subjects[name]
+                if not probe(args.probe, title, command, close=True, wrap_time=out):
+                    failures.append("%s: no start under /usr/bin/time" % name)
+                    continue
+                try:
+                    with open(out) as f:
+                        time_checks[name].append(int(f.read().split()[-1]))
+                except (OSError, ValueError, IndexError):
+                    failures.append("%s: /usr/bin/time gave nothing" % name)
+    with open(args.out, "w") as f:
+        json.dump({"runs": results, "time_rss_kb": time_checks, "failures": failures,
+                   "hold_ms": HOLD_MS, "floor_size": size}, f, indent=1)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,242 @@
+// Starts a program and tells how long it took until its window, found by its exact title, was
+// viewable on the X server, and the program's peak resident memory once it has settled.
+// Watching the server's own map events costs nothing and misses nothing between two polls.
+//   bench_startup_probe [--hold-ms N] [--timeout-ms N] [--close 1] TITLE PROGRAM [ARGS...]
+// --close ends the program through its window's close box (WM_DELETE_WINDOW) instead of
+// SIGTERM, so that a wrapper such as /usr/bin/time outlives it and reports.
+// Prints one line: map_ms=<ms> cpu_ms=<ms> width=<px> height=<px> rss_kb=<KiB> late=<0|1>
+// (then exec_at and viewable_at: the same two moments on the monotonic clock, in ms)
+// cpu_ms is the processor time all the program's threads had used when its window appeared.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace {
+
+double nowMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+// Errors for windows that vanish while we look at them are expected; ignore them.
+int ignoreXError(Display*, XErrorEvent*) { return 0; }
+
+std::string title(Display* display, Window window) {
+    static const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
+    static const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string name;
+    if (XGetWindowProperty(display, window, netWmName, 0, 1024, False, utf8, &type, &format,
+                           &items, &after, &data) == Success &&
+        data) {
+        name.assign(reinterpret_cast<char*>(data), items);
+        XFree(data);
+        if (!name.empty())
+            return name;
+    }
+    char* legacy = nullptr;
+    if (XFetchName(display, window, &legacy) && legacy) {
+        name = legacy;
+        XFree(legacy);
+    }
+    return name;
+}
+
+// Run time of every thread of a process so far, from the scheduler's own accounting.
+double cpuMs(pid_t pid) {
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (!dir)
+        return -1;
+    double total = 0;
+    while (const dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        if (FILE* file = std::fopen((tasks + "/" + entry->d_name + "/schedstat").c_str(), "r")) {
+            unsigned long long ns = 0;
+            if (std::fscanf(file, "%llu", &ns) == 1)
+                total += ns / 1e6;
+            std::fclose(file);
+        }
+    }
+    closedir(dir);
+    return total;
+}
+
+struct Found {
+    Window window = 0;
+    int width = 0, height = 0;
+};
+
+// A window is found once it has the title and is viewable: mapped, and so is its WM frame.
+Found check(Display* display, const std::set<Window>& windows, const std::string& wanted) {
+    for (Window window : windows) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, window, &attributes) ||
+            attributes.map_state != IsViewable)
+            continue;
+        if (title(display, window) == wanted)
+            return {window, attributes.width, attributes.height};
+    }
+    return {};
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    int holdMs = 1500, timeoutMs = 20000;
+    bool closeWindow = false;
+    int arg = 1;
+    for (; arg + 1 < argc && std::strncmp(argv[arg], "--", 2) == 0; arg += 2) {
+        if (!std::strcmp(argv[arg], "--hold-ms"))
+            holdMs = std::atoi(argv[arg + 1]);
+        else if (!std::strcmp(argv[arg], "--timeout-ms"))
+            timeoutMs = std::atoi(argv[arg + 1]);
+        else if (!std::strcmp(argv[arg], "--close"))
+            closeWindow = std::atoi(argv[arg + 1]) != 0;
+    }
+    if (argc - arg < 2) {
+        std::fprintf(stderr,
+                     "usage: %s [--hold-ms N] [--timeout-ms N] [--close 1] TITLE PROGRAM [ARGS...]\n",
+                     argv[0]);
+        return 2;
+    }
+    const std::string wanted = argv[arg];
+    char** command = argv + arg + 1;
+
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "startup_probe: no X display\n");
+        return 2;
+    }
+    XSetErrorHandler(ignoreXError);
+    fcntl(ConnectionNumber(display), F_SETFD, FD_CLOEXEC);
+    const Window root = DefaultRootWindow(display);
+    XSelectInput(display, root, SubstructureNotifyMask);
+    XSync(display, False);
+
+    const double started = nowMs();
+    const pid_t child = fork();
+    if (child == 0) {
+        // Its own process group: a wrapper and the program it runs end together on a time-out.
+        setpgid(0, 0);
+        execvp(command[0], command);
+        _exit(127);
+    }
+    if (child < 0)
+        return 2;
+    setpgid(child, child);
+
+    // Every window made on the root (the program's and the window manager's frames) is
+    // watched for its own map events and title changes.
+    std::set<Window> windows;
+    Found found;
+    double mappedAt = 0, cpuAtMap = -1;
+    bool late = false;
+    bool ended = false;
+    int status = 0;
+    rusage usage{};
+    pollfd fd{ConnectionNumber(display), POLLIN, 0};
+    while (!found.window) {
+        if (nowMs() - started > timeoutMs || (ended = wait4(child, &status, WNOHANG, &usage) > 0))
+            break;
+        if (!XPending(display)) {
+            poll(&fd, 1, 50);
+            continue;
+        }
+        XEvent event;
+        XNextEvent(display, &event);
+        bool recheck = false;
+        switch (event.type) {
+        case CreateNotify:
+            windows.insert(event.xcreatewindow.window);
+            XSelectInput(display, event.xcreatewindow.window,
+                         StructureNotifyMask | PropertyChangeMask);
+            // Mapped before we started watching it: found, though a little late.
+            found = check(display, {event.xcreatewindow.window}, wanted);
+            late = found.window != 0;
+            break;
+        case DestroyNotify: windows.erase(event.xdestroywindow.window); break;
+        case MapNotify:
+        case ReparentNotify: recheck = true; break;
+        case PropertyNotify:
+            // A title set after mapping.
+            if (windows.count(event.xproperty.window))
+                found = check(display, {event.xproperty.window}, wanted);
+            break;
+        default: break;
+        }
+        if (recheck && !found.window)
+            found = check(display, windows, wanted);
+        if (found.window) {
+            mappedAt = nowMs();
+            cpuAtMap = cpuMs(child);
+        }
+    }
+    if (!found.window) {
+        std::fprintf(stderr, "startup_probe: no viewable window titled \"%s\" (%s)\n",
+                     wanted.c_str(), ended ? "the program ended" : "timed out");
+        if (!ended) {
+            kill(-child, SIGKILL);
+            wait4(child, &status, 0, &usage);
+        }
+        return 1;
+    }
+
+    // Let the program settle (first paint, sound server) before reading its peak memory.
+    const double holdUntil = nowMs() + holdMs;
+    while (nowMs() < holdUntil) {
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+        }
+        poll(&fd, 1, 20);
+    }
+    if (closeWindow) {
+        XEvent message{};
+        message.xclient.type = ClientMessage;
+        message.xclient.window = found.window;
+        message.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+        message.xclient.format = 32;
+        message.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+        message.xclient.data.l[1] = CurrentTime;
+        XSendEvent(display, found.window, False, NoEventMask, &message);
+        XFlush(display);
+    } else {
+        kill(-child, SIGTERM);
+    }
+    const double killedAt = nowMs();
+    while (wait4(child, &status, WNOHANG, &usage) == 0) {
+        if (nowMs() - killedAt > 5000) {
+            kill(-child, SIGKILL);
+            wait4(child, &status, 0, &usage);
+            break;
+        }
+        usleep(2000);
+    }
+    std::printf("map_ms=%.2f cpu_ms=%.2f width=%d height=%d rss_kb=%ld late=%d exec_at=%.2f "
+                "viewable_at=%.2f\n",
+                mappedAt - started, cpuAtMap, found.width, found.height, usage.ru_maxrss,
+                late ? 1 : 0, started, mappedAt);
+    XCloseDisplay(display);
+    return 0;
+}
