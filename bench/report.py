@@ -60,8 +60,8 @@ def startup_section(data, meta):
               "galculator": "galculator (peer)"}
     lines = ["### Start-up: exec to main window viewable, and peak RSS", "",
              context(meta).rstrip("\n"), "",
-             "Under Xvfb with openbox and a private PulseAudio; %d rounds, each starting all "
-             "three in rotating order; peak RSS after a %.1f s hold past the window's "
+             "Under Xvfb with openbox and a private PulseAudio; %d rounds, each starting every "
+             "subject once in rotating order; peak RSS after a %.1f s hold past the window's "
              "appearance. Floor window size: %s x %s px, as the program's." %
              (max(len(v) for v in runs.values()), data["hold_ms"] / 1000,
               data["floor_size"][0], data["floor_size"][1]), "",
