@@ -20,9 +20,9 @@ import pyatspi
 from gi.repository import Atspi
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-spec = importlib.util.spec_from_file_location("e2e_window", os.path.join(HERE, "e2e-window.py"))
-ui = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(ui)
+module_spec = importlib.util.spec_from_file_location("e2e_window", os.path.join(HERE, "e2e-window.py"))
+ui = importlib.util.module_from_spec(module_spec)
+module_spec.loader.exec_module(ui)
 Failure, step, wait_until, xdotool = ui.Failure, ui.step, ui.wait_until, ui.xdotool
 TITLE = ui.TITLE
 CLASS = "^merow-hopsmeld-helper$"
