@@ -25,7 +25,8 @@ void holdMessages(QtMsgType type, const QMessageLogContext& context, const QStri
     // message itself is generic advice.
     QString cause = held->isEmpty() ? message : held->first().second;
     cause = cause.section(QLatin1Char('\n'), 0, 0).trimmed();
-    std::fprintf(stderr, "merow-hopsmeld-helper: cannot open a window (%s); run it in a desktop session\n",
+    std::fprintf(stderr,
+                 "merow-hopsmeld-helper: cannot open a window (%s); run it in a desktop session\n",
                  cause.toLocal8Bit().constData());
     std::fflush(stderr);
     (void)context;

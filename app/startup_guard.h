@@ -5,7 +5,7 @@
 namespace hopsmeld {
 
 class StartupGuard {
-public:
+  public:
     StartupGuard();  // before the application object is made
     ~StartupGuard(); // once it stands: Qt's messages go out as usual again
 };

@@ -23,11 +23,11 @@ void onSignal(int) {
 // The session manager's "die" arrives as a Quit event, and quit() would ask the window to close
 // first, which it refuses. Leave the event loop directly.
 class SessionEndFilter : public QObject {
-public:
+  public:
     SessionEndFilter(std::function<void()> end, QObject* parent)
         : QObject(parent), end_(std::move(end)) {}
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) {
             end_();
@@ -36,7 +36,7 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     std::function<void()> end_;
 };
 

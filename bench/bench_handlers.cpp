@@ -13,17 +13,17 @@ using namespace hopsmeld;
 namespace {
 
 class QuietBox : public TextBox {
-public:
+  public:
     QString text() const override { return text_; }
     void setText(const QString& text) override { text_ = text; }
     void type(const QString& text) { text_ = text; }
 
-private:
+  private:
     QString text_;
 };
 
 class QuietHost : public CalcHost {
-public:
+  public:
     void showTypeMismatch() override { ++messages; }
     void playCue() override { ++cues; }
     int messages = 0;
@@ -47,12 +47,14 @@ struct BottlingTab {
 class HandlersBench : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void cmd1Click() {
         AlcoholTab tab;
         tab.txt1.type(QStringLiteral("1.050"));
         tab.txt2.type(QStringLiteral("1.010"));
-        QBENCHMARK { tab.calc.cmd1Click(); }
+        QBENCHMARK {
+            tab.calc.cmd1Click();
+        }
         QCOMPARE(tab.txt3.text(), QStringLiteral("5.25%"));
     }
 
@@ -61,21 +63,27 @@ private slots:
         AlcoholTab tab;
         tab.txt1.type(QStringLiteral("1.050"));
         tab.txt2.type(QStringLiteral("abc"));
-        QBENCHMARK { tab.calc.cmd1Click(); }
+        QBENCHMARK {
+            tab.calc.cmd1Click();
+        }
         QVERIFY(tab.host.messages > 0);
     }
 
     void txt6KeyUp() {
         BottlingTab tab;
         tab.txt6.type(QStringLiteral("5.25"));
-        QBENCHMARK { tab.calc.txt6KeyUp(); }
+        QBENCHMARK {
+            tab.calc.txt6KeyUp();
+        }
         QCOMPARE(tab.txt7.text(), QStringLiteral("4.20"));
     }
 
     void txt7KeyUp() {
         BottlingTab tab;
         tab.txt7.type(QStringLiteral("4.20"));
-        QBENCHMARK { tab.calc.txt7KeyUp(); }
+        QBENCHMARK {
+            tab.calc.txt7KeyUp();
+        }
         QCOMPARE(tab.txt6.text(), QStringLiteral("5.25"));
     }
 
@@ -83,7 +91,9 @@ private slots:
     void txt6KeyUpNotANumber() {
         BottlingTab tab;
         tab.txt6.type(QStringLiteral("-"));
-        QBENCHMARK { tab.calc.txt6KeyUp(); }
+        QBENCHMARK {
+            tab.calc.txt6KeyUp();
+        }
         QCOMPARE(tab.txt7.text(), QStringLiteral("Can't convert"));
     }
 
@@ -92,7 +102,9 @@ private slots:
         tab.txt5.type(QStringLiteral("1.050"));
         tab.txt6.type(QStringLiteral("5.25"));
         tab.calc.txt6KeyUp();
-        QBENCHMARK { tab.calc.Cmd4Click(); }
+        QBENCHMARK {
+            tab.calc.Cmd4Click();
+        }
         QVERIFY(!tab.txt8.text().isEmpty());
         QVERIFY(tab.host.cues > 0);
     }
@@ -100,7 +112,9 @@ private slots:
     void Cmd4ClickMismatch() {
         BottlingTab tab;
         tab.txt5.type(QStringLiteral("abc"));
-        QBENCHMARK { tab.calc.Cmd4Click(); }
+        QBENCHMARK {
+            tab.calc.Cmd4Click();
+        }
         QVERIFY(tab.host.messages > 0);
     }
 };

@@ -38,10 +38,10 @@ bool wanted(int argc, char* argv[], const char* flag) {
 }
 
 class FloorWindow : public QWidget {
-public:
+  public:
     explicit FloorWindow(bool prepareSound) : prepareSound_(prepareSound) {}
 
-protected:
+  protected:
     bool event(QEvent* event) override {
         const bool result = QWidget::event(event);
         if (event->type() == QEvent::Paint && !painted_) {
@@ -59,7 +59,7 @@ protected:
         return result;
     }
 
-private:
+  private:
     bool prepareSound_;
     bool painted_ = false;
 };

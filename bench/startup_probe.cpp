@@ -35,7 +35,9 @@ double nowMs() {
 }
 
 // Errors for windows that vanish while we look at them are expected; ignore them.
-int ignoreXError(Display*, XErrorEvent*) { return 0; }
+int ignoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
 
 std::string title(Display* display, Window window) {
     static const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
@@ -45,8 +47,8 @@ std::string title(Display* display, Window window) {
     unsigned long items = 0, after = 0;
     unsigned char* data = nullptr;
     std::string name;
-    if (XGetWindowProperty(display, window, netWmName, 0, 1024, False, utf8, &type, &format,
-                           &items, &after, &data) == Success &&
+    if (XGetWindowProperty(display, window, netWmName, 0, 1024, False, utf8, &type, &format, &items,
+                           &after, &data) == Success &&
         data) {
         name.assign(reinterpret_cast<char*>(data), items);
         XFree(data);
@@ -115,9 +117,10 @@ int main(int argc, char* argv[]) {
             closeWindow = std::atoi(argv[arg + 1]) != 0;
     }
     if (argc - arg < 2) {
-        std::fprintf(stderr,
-                     "usage: %s [--hold-ms N] [--timeout-ms N] [--close 1] TITLE PROGRAM [ARGS...]\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s [--hold-ms N] [--timeout-ms N] [--close 1] TITLE PROGRAM [ARGS...]\n",
+            argv[0]);
         return 2;
     }
     const std::string wanted = argv[arg];
@@ -175,15 +178,20 @@ int main(int argc, char* argv[]) {
             found = check(display, {event.xcreatewindow.window}, wanted);
             late = found.window != 0;
             break;
-        case DestroyNotify: windows.erase(event.xdestroywindow.window); break;
+        case DestroyNotify:
+            windows.erase(event.xdestroywindow.window);
+            break;
         case MapNotify:
-        case ReparentNotify: recheck = true; break;
+        case ReparentNotify:
+            recheck = true;
+            break;
         case PropertyNotify:
             // A title set after mapping.
             if (windows.count(event.xproperty.window))
                 found = check(display, {event.xproperty.window}, wanted);
             break;
-        default: break;
+        default:
+            break;
         }
         if (recheck && !found.window)
             found = check(display, windows, wanted);
@@ -217,7 +225,8 @@ int main(int argc, char* argv[]) {
         message.xclient.window = found.window;
         message.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
         message.xclient.format = 32;
-        message.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+        message.xclient.data.l[0] =
+            static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
         message.xclient.data.l[1] = CurrentTime;
         XSendEvent(display, found.window, False, NoEventMask, &message);
         XFlush(display);

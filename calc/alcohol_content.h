@@ -10,7 +10,7 @@
 namespace hopsmeld {
 
 class AlcoholContent {
-public:
+  public:
     struct Boxes {
         TextBox& txt1; // original gravity
         TextBox& txt2; // final gravity
@@ -26,7 +26,7 @@ public:
     const CalcValue& alcWeight() const { return AlcWeight; }
     const CalcValue& alcVolume() const { return AlcVolume; }
 
-private:
+  private:
     Boxes boxes_;
     CalcHost& host_;
     QLocale locale_;

@@ -12,12 +12,18 @@ namespace {
 
 const QString kCantConvert = QStringLiteral("Can't convert");
 
-double volumeToWeight(double volume) { return checkedDivide(volume, kVolumeFactor); }
+double volumeToWeight(double volume) {
+    return checkedDivide(volume, kVolumeFactor);
+}
 double volumeToYieldWeight(double volume) {
     return checkedDivide(checkedDivide(volume, kVolumeFactor), kPercent);
 }
-double weightToVolume(double weight) { return checkedMultiply(weight, kVolumeFactor); }
-double weightToYieldWeight(double weight) { return checkedDivide(weight, kPercent); }
+double weightToVolume(double weight) {
+    return checkedMultiply(weight, kVolumeFactor);
+}
+double weightToYieldWeight(double weight) {
+    return checkedDivide(weight, kPercent);
+}
 
 } // namespace
 

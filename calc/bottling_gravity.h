@@ -12,7 +12,7 @@
 namespace hopsmeld {
 
 class BottlingGravity {
-public:
+  public:
     struct Boxes {
         TextBox& txt5; // original gravity
         TextBox& txt6; // desired alcohol by volume, percent
@@ -30,7 +30,7 @@ public:
     // The unrounded yield by weight as a fraction, from the box the user typed in.
     const CalcValue& yieldWeight() const { return YieldWeight; }
 
-private:
+  private:
     using Conversion = double (*)(double);
     void mirror(TextBox& typed, TextBox& mirrored, Conversion toMirror, Conversion toYieldWeight);
 

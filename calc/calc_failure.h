@@ -12,11 +12,11 @@ enum FailureNumber : int {
 };
 
 class CalcFailure {
-public:
+  public:
     explicit CalcFailure(FailureNumber number) : number_(number) {}
     FailureNumber number() const { return number_; }
 
-private:
+  private:
     FailureNumber number_;
 };
 

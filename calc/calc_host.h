@@ -4,7 +4,7 @@
 namespace hopsmeld {
 
 class CalcHost {
-public:
+  public:
     virtual ~CalcHost() = default;
     // The modal "Hey Hop Head You Can't Do That!" message.
     virtual void showTypeMismatch() = 0;

@@ -9,7 +9,7 @@
 namespace hopsmeld {
 
 class CalcValue {
-public:
+  public:
     CalcValue() = default;
     CalcValue(double number) : value_(number) {}
     CalcValue(const QString& text) : value_(text) {}
@@ -22,7 +22,7 @@ public:
     // (so it can throw CalcFailure).
     double toNumber(const QLocale& locale) const;
 
-private:
+  private:
     std::variant<std::monostate, double, QString> value_;
 };
 

@@ -18,7 +18,9 @@ double checked(double result) {
 
 } // namespace
 
-double checkedMultiply(double a, double b) { return checked(a * b); }
+double checkedMultiply(double a, double b) {
+    return checked(a * b);
+}
 
 double checkedDivide(double a, double b) {
     if (b == 0.0)
@@ -26,6 +28,8 @@ double checkedDivide(double a, double b) {
     return checked(a / b);
 }
 
-double checkedSubtract(double a, double b) { return checked(a - b); }
+double checkedSubtract(double a, double b) {
+    return checked(a - b);
+}
 
 } // namespace hopsmeld

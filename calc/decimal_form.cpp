@@ -1,8 +1,8 @@
 #include "decimal_form.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <algorithm>
 
 namespace hopsmeld {
 
@@ -15,8 +15,8 @@ DecimalForm decimalForm(double value) {
     // to_chars ignores the C library's locale, which QCoreApplication sets from the environment.
     char buffer[64];
     char* end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                    std::chars_format::scientific, 14)
-                          .ptr;
+                              std::chars_format::scientific, 14)
+                    .ptr;
     // buffer holds "d.ddddddddddddddde+dd": one digit, the point, 14 digits, the exponent.
     char* e = std::find(buffer, end, 'e');
     form.digits.assign(1, buffer[0]);

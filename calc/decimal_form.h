@@ -9,8 +9,8 @@ namespace hopsmeld {
 
 struct DecimalForm {
     bool negative = false;
-    std::string digits;  // significant digits without trailing zeros; empty for zero
-    int exponent = 0;    // value = d.ddd x 10^exponent
+    std::string digits; // significant digits without trailing zeros; empty for zero
+    int exponent = 0;   // value = d.ddd x 10^exponent
 
     bool isZero() const { return digits.empty(); }
 };

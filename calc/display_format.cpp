@@ -3,6 +3,7 @@
 #include "decimal_form.h"
 #include "number_text.h"
 
+#include <algorithm>
 #include <string>
 
 namespace hopsmeld {
@@ -25,17 +26,14 @@ void increment(std::string& digits) {
 std::string roundedUnits(const DecimalForm& form, int decimals) {
     // Digits [0, kept) of the form lie before the rounding position.
     const long long kept = static_cast<long long>(form.exponent) + 1 + decimals;
-    if (kept < 0 || form.isZero())
-        return "0";
-    std::string units = form.digits.substr(0, static_cast<size_t>(std::min<long long>(
-                                                  kept, static_cast<long long>(form.digits.size()))));
-    if (static_cast<long long>(units.size()) < kept)
-        units.append(static_cast<size_t>(kept) - units.size(), '0');
-    const bool roundUp = kept < static_cast<long long>(form.digits.size()) &&
-                         form.digits[static_cast<size_t>(kept)] >= '5';
-    if (units.empty())
-        units = "0";
-    if (roundUp)
+    if (kept <= 0 || form.isZero()) {
+        // Everything lies beyond the rounding position: only a first digit of 5 or more counts.
+        return kept == 0 && !form.isZero() && form.digits[0] >= '5' ? "1" : "0";
+    }
+    const size_t keep = static_cast<size_t>(kept);
+    std::string units(keep, '0');
+    form.digits.copy(units.data(), std::min(keep, form.digits.size()));
+    if (keep < form.digits.size() && form.digits[keep] >= '5')
         increment(units);
     return units;
 }

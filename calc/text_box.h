@@ -7,7 +7,7 @@
 namespace hopsmeld {
 
 class TextBox {
-public:
+  public:
     virtual ~TextBox() = default;
     virtual QString text() const = 0;
     virtual void setText(const QString& text) = 0;

@@ -13,8 +13,8 @@ SoundCue& burp() {
     static QPointer<SoundCue> cue;
     if (!cue) {
         QCoreApplication* app = QCoreApplication::instance();
-        cue = new SoundCue(QCoreApplication::applicationDirPath() + QStringLiteral("/Burp.wav"),
-                           app);
+        cue =
+            new SoundCue(QCoreApplication::applicationDirPath() + QStringLiteral("/Burp.wav"), app);
         // The stream must close while the sound system is still up: libpulse aborts the
         // process when a stream is stopped after its context has gone.
         QObject::connect(app, &QCoreApplication::aboutToQuit, cue, &QObject::deleteLater);
@@ -24,8 +24,12 @@ SoundCue& burp() {
 
 } // namespace
 
-void PlayBurp() { burp().play(); }
+void PlayBurp() {
+    burp().play();
+}
 
-void PrepareBurp() { burp().prepare(); }
+void PrepareBurp() {
+    burp().prepare();
+}
 
 } // namespace hopsmeld

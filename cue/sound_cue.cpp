@@ -19,10 +19,18 @@ QAudioFormat audioFormat(const WavClip& clip) {
     format.setSampleRate(clip.sampleRate);
     format.setChannelCount(clip.channels);
     switch (clip.sample) {
-    case WavClip::Sample::UInt8: format.setSampleFormat(QAudioFormat::UInt8); break;
-    case WavClip::Sample::Int16: format.setSampleFormat(QAudioFormat::Int16); break;
-    case WavClip::Sample::Int32: format.setSampleFormat(QAudioFormat::Int32); break;
-    case WavClip::Sample::Float: format.setSampleFormat(QAudioFormat::Float); break;
+    case WavClip::Sample::UInt8:
+        format.setSampleFormat(QAudioFormat::UInt8);
+        break;
+    case WavClip::Sample::Int16:
+        format.setSampleFormat(QAudioFormat::Int16);
+        break;
+    case WavClip::Sample::Int32:
+        format.setSampleFormat(QAudioFormat::Int32);
+        break;
+    case WavClip::Sample::Float:
+        format.setSampleFormat(QAudioFormat::Float);
+        break;
     }
     return format;
 }
@@ -38,7 +46,9 @@ std::optional<WavClip> readClip(const QString& path) {
 
 SoundCue::SoundCue(QString path, QObject* parent) : QObject(parent), path_(std::move(path)) {}
 
-SoundCue::~SoundCue() { stopPlaying(); }
+SoundCue::~SoundCue() {
+    stopPlaying();
+}
 
 void SoundCue::prepare() {
     if (prepared_)

@@ -13,7 +13,7 @@ class QAudioSink;
 namespace hopsmeld {
 
 class SoundCue : public QObject {
-public:
+  public:
     explicit SoundCue(QString path, QObject* parent = nullptr);
     ~SoundCue() override;
 
@@ -22,7 +22,7 @@ public:
     void prepare();
     void play();
 
-private:
+  private:
     void stopPlaying();
 
     QString path_;

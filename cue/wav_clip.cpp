@@ -10,16 +10,24 @@ constexpr quint16 kFormatPcm = 1;
 constexpr quint16 kFormatFloat = 3;
 constexpr quint16 kFormatExtensible = 0xFFFE;
 
-quint16 u16(const char* p) { return qFromLittleEndian<quint16>(p); }
-quint32 u32(const char* p) { return qFromLittleEndian<quint32>(p); }
+quint16 u16(const char* p) {
+    return qFromLittleEndian<quint16>(p);
+}
+quint32 u32(const char* p) {
+    return qFromLittleEndian<quint32>(p);
+}
 
 std::optional<WavClip::Sample> sampleKind(quint16 format, quint16 bits) {
     if (format == kFormatPcm) {
         switch (bits) {
-        case 8: return WavClip::Sample::UInt8;
-        case 16: return WavClip::Sample::Int16;
-        case 32: return WavClip::Sample::Int32;
-        default: return std::nullopt;
+        case 8:
+            return WavClip::Sample::UInt8;
+        case 16:
+            return WavClip::Sample::Int16;
+        case 32:
+            return WavClip::Sample::Int32;
+        default:
+            return std::nullopt;
         }
     }
     if (format == kFormatFloat && bits == 32)

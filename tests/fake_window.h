@@ -10,9 +10,9 @@
 namespace hopsmeld::test {
 
 class FakeWindow : public CalcHost {
-public:
+  public:
     class Box : public TextBox {
-    public:
+      public:
         Box(FakeWindow& window, QString name) : window_(window), name_(std::move(name)) {}
         QString text() const override { return text_; }
         void setText(const QString& text) override {
@@ -22,7 +22,7 @@ public:
         // What the user typed: no log entry, as no handler wrote it.
         void type(const QString& text) { text_ = text; }
 
-    private:
+      private:
         FakeWindow& window_;
         QString name_;
         QString text_;

@@ -13,7 +13,7 @@
 namespace hopsmeld::test {
 
 class SoundRecorder {
-public:
+  public:
     static constexpr int kRate = 8000;
     static constexpr int kWindowMs = 10;
 
@@ -28,9 +28,9 @@ public:
     // latency (a long one loses most of a short recording).
     bool start() {
         const QString monitor = qEnvironmentVariable("HOPSMELD_TEST_SINK") + ".monitor";
-        parec_.start("parec", {"--raw", "--format=s16le", "--channels=1",
-                               "--rate=" + QString::number(kRate), "--latency-msec=20",
-                               "--device=" + monitor});
+        parec_.start("parec",
+                     {"--raw", "--format=s16le", "--channels=1", "--rate=" + QString::number(kRate),
+                      "--latency-msec=20", "--device=" + monitor});
         clock_.start();
         QObject::connect(&parec_, &QProcess::readyReadStandardOutput,
                          [this] { data_ += parec_.readAllStandardOutput(); });
@@ -92,7 +92,7 @@ public:
         return found;
     }
 
-private:
+  private:
     QProcess parec_;
     QByteArray data_;
     QElapsedTimer clock_;

@@ -23,7 +23,7 @@ struct BottlingTab : FakeWindow {
     QStringList typeIntoVolume(const QString& keys) { return typeInto(txt6, txt7, keys, true); }
     QStringList typeIntoWeight(const QString& keys) { return typeInto(txt7, txt6, keys, false); }
 
-private:
+  private:
     QStringList typeInto(Box& box, Box& mirror, const QString& keys, bool volume) {
         QStringList mirrors;
         QString text;
@@ -42,7 +42,7 @@ private:
 class CalculatorsTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void alcoholContent_data();
     void alcoholContent();
     void alcoholOverflowKeepsEarlierWrites();
@@ -64,24 +64,35 @@ void CalculatorsTest::alcoholContent_data() {
     QTest::addColumn<QStringList>("log");
     QTest::addColumn<double>("weight");
 
-    QTest::newRow("worked example") << "1.050" << "1.010"
-                                    << QStringList{"txt4=4.20%", "txt3=5.25%", "cue"} << 0.042;
+    QTest::newRow("worked example")
+        << "1.050"
+        << "1.010" << QStringList{"txt4=4.20%", "txt3=5.25%", "cue"} << 0.042;
     QTest::newRow("final above original")
-        << "1.010" << "1.050" << QStringList{"txt4=-4.20%", "txt3=-5.25%", "cue"} << -0.042;
-    QTest::newRow("equal gravities") << "1.050" << "1.050"
-                                     << QStringList{"txt4=0.00%", "txt3=0.00%", "cue"} << 0.0;
+        << "1.010"
+        << "1.050" << QStringList{"txt4=-4.20%", "txt3=-5.25%", "cue"} << -0.042;
+    QTest::newRow("equal gravities")
+        << "1.050"
+        << "1.050" << QStringList{"txt4=0.00%", "txt3=0.00%", "cue"} << 0.0;
     QTest::newRow("whole numbers taken as they are")
-        << "1050" << "1010" << QStringList{"txt4=4200.00%", "txt3=5250.00%", "cue"} << 42.0;
-    QTest::newRow("spaces around") << " 1.05 " << "1.010 "
-                                   << QStringList{"txt4=4.20%", "txt3=5.25%", "cue"} << 0.042;
-    QTest::newRow("empty original") << "" << "1.010" << QStringList{"message"} << -1.0;
-    QTest::newRow("empty final") << "1.050" << "" << QStringList{"message"} << -1.0;
-    QTest::newRow("both empty") << "" << "" << QStringList{"message"} << -1.0;
-    QTest::newRow("word") << "beer" << "1.010" << QStringList{"message"} << -1.0;
-    QTest::newRow("inf") << "inf" << "1.010" << QStringList{"message"} << -1.0;
-    QTest::newRow("overflowing input is silent") << "1e400" << "1.010" << QStringList{} << -1.0;
-    QTest::newRow("overflowing difference is silent")
-        << "1e308" << "-1e308" << QStringList{} << -1.0;
+        << "1050"
+        << "1010" << QStringList{"txt4=4200.00%", "txt3=5250.00%", "cue"} << 42.0;
+    QTest::newRow("spaces around")
+        << " 1.05 "
+        << "1.010 " << QStringList{"txt4=4.20%", "txt3=5.25%", "cue"} << 0.042;
+    QTest::newRow("empty original") << ""
+                                    << "1.010" << QStringList{"message"} << -1.0;
+    QTest::newRow("empty final") << "1.050"
+                                 << "" << QStringList{"message"} << -1.0;
+    QTest::newRow("both empty") << ""
+                                << "" << QStringList{"message"} << -1.0;
+    QTest::newRow("word") << "beer"
+                          << "1.010" << QStringList{"message"} << -1.0;
+    QTest::newRow("inf") << "inf"
+                         << "1.010" << QStringList{"message"} << -1.0;
+    QTest::newRow("overflowing input is silent") << "1e400"
+                                                 << "1.010" << QStringList{} << -1.0;
+    QTest::newRow("overflowing difference is silent") << "1e308"
+                                                      << "-1e308" << QStringList{} << -1.0;
 }
 
 void CalculatorsTest::alcoholContent() {
@@ -145,10 +156,10 @@ void CalculatorsTest::mirrorsWhileTyping_data() {
     QTest::addColumn<QStringList>("mirrors");
     QTest::addColumn<double>("yield");
 
-    QTest::newRow("5.25 by volume") << true << "5.25"
-                                    << QStringList{"4.00", "4.00", "4.16", "4.20"} << 0.042;
-    QTest::newRow("4.2 by weight") << false << "4.2" << QStringList{"5.00", "5.00", "5.25"}
-                                   << 0.042;
+    QTest::newRow("5.25 by volume")
+        << true << "5.25" << QStringList{"4.00", "4.00", "4.16", "4.20"} << 0.042;
+    QTest::newRow("4.2 by weight")
+        << false << "4.2" << QStringList{"5.00", "5.00", "5.25"} << 0.042;
     QTest::newRow("1 by volume, no leading zero") << true << "1" << QStringList{".80"} << 0.008;
     QTest::newRow("5.13 keeps the unrounded yield")
         << true << "5.13" << QStringList{"4.00", "4.00", "4.08", "4.10"} << 5.13 / 1.25 / 100;
@@ -187,12 +198,30 @@ void CalculatorsTest::bottlingCalculate_data() {
     QTest::addColumn<QString>("weightKeys"); // then into txt7, if any
     QTest::addColumn<QString>("bottling");
 
-    QTest::newRow("worked example by volume") << "1.050" << "5.25" << "" << "1.010";
-    QTest::newRow("worked example by weight") << "1.050" << "" << "4.2" << "1.010";
-    QTest::newRow("unrounded yield") << "1.050" << "5.13" << "" << "1.011";
-    QTest::newRow("below 1, no leading zero") << "1.010" << "" << "5" << ".962";
-    QTest::newRow("no yield ever typed") << "1.050" << "" << "" << "1.050";
-    QTest::newRow("last key decides") << "1.050" << "9" << "4.2" << "1.010";
+    QTest::newRow("worked example by volume") << "1.050"
+                                              << "5.25"
+                                              << ""
+                                              << "1.010";
+    QTest::newRow("worked example by weight") << "1.050"
+                                              << ""
+                                              << "4.2"
+                                              << "1.010";
+    QTest::newRow("unrounded yield") << "1.050"
+                                     << "5.13"
+                                     << ""
+                                     << "1.011";
+    QTest::newRow("below 1, no leading zero") << "1.010"
+                                              << ""
+                                              << "5"
+                                              << ".962";
+    QTest::newRow("no yield ever typed") << "1.050"
+                                         << ""
+                                         << ""
+                                         << "1.050";
+    QTest::newRow("last key decides") << "1.050"
+                                      << "9"
+                                      << "4.2"
+                                      << "1.010";
 }
 
 void CalculatorsTest::bottlingCalculate() {

@@ -29,8 +29,13 @@ void dismissNextMessage(SeenMessage& seen) {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
-        seen = {true,           box->windowTitle(), box->text(),    box->icon(),
-                box->standardButtons(), box->windowModality(), box->parentWidget()};
+        seen = {true,
+                box->windowTitle(),
+                box->text(),
+                box->icon(),
+                box->standardButtons(),
+                box->windowModality(),
+                box->parentWidget()};
         box->button(QMessageBox::Ok)->click();
     });
 }
@@ -40,7 +45,7 @@ void dismissNextMessage(SeenMessage& seen) {
 class Form1Test : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void cleanup();
     void calculateAlcohol();
@@ -52,7 +57,7 @@ private slots:
     void autoRepeatIsOneRelease();
     void calculateBottling();
 
-private:
+  private:
     std::unique_ptr<Form1> window_;
 };
 
@@ -62,7 +67,9 @@ void Form1Test::init() {
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
 }
 
-void Form1Test::cleanup() { window_.reset(); }
+void Form1Test::cleanup() {
+    window_.reset();
+}
 
 void Form1Test::calculateAlcohol() {
     QTest::keyClicks(window_->txt1, "1.050");
@@ -80,9 +87,12 @@ void Form1Test::calculateAlcohol() {
 void Form1Test::badInputShowsTheMessage_data() {
     QTest::addColumn<QString>("og");
     QTest::addColumn<QString>("fg");
-    QTest::newRow("empty boxes") << "" << "";
-    QTest::newRow("letters") << "one" << "1.010";
-    QTest::newRow("final empty") << "1.050" << "";
+    QTest::newRow("empty boxes") << ""
+                                 << "";
+    QTest::newRow("letters") << "one"
+                             << "1.010";
+    QTest::newRow("final empty") << "1.050"
+                                 << "";
 }
 
 void Form1Test::badInputShowsTheMessage() {
@@ -112,9 +122,15 @@ void Form1Test::typingMirrors_data() {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("mirror");
-    QTest::newRow("volume") << "txt6" << "5.25" << "4.20";
-    QTest::newRow("weight") << "txt7" << "4.2" << "5.25";
-    QTest::newRow("not a number") << "txt6" << "5x" << "Can't convert";
+    QTest::newRow("volume") << "txt6"
+                            << "5.25"
+                            << "4.20";
+    QTest::newRow("weight") << "txt7"
+                            << "4.2"
+                            << "5.25";
+    QTest::newRow("not a number") << "txt6"
+                                  << "5x"
+                                  << "Can't convert";
 }
 
 void Form1Test::typingMirrors() {

@@ -1,8 +1,8 @@
 // The window and its notification-area icon: the mouse messages, the busy guard while the tray
 // menu is open, the menu's entries, and how the program ends.
 #include "form1.h"
-#include "test_main.h"
 #include "termination.h"
+#include "test_main.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -27,7 +27,7 @@ struct LoopGuard {
 class Form1TrayTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void cleanup();
     void activationReasonsToMessages_data();
@@ -42,7 +42,7 @@ private slots:
     void terminationSignalEndsCleanly();
     void withoutTrayHidingEnds();
 
-private:
+  private:
     std::unique_ptr<Form1> window_;
 };
 
@@ -52,7 +52,9 @@ void Form1TrayTest::init() {
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
 }
 
-void Form1TrayTest::cleanup() { window_.reset(); }
+void Form1TrayTest::cleanup() {
+    window_.reset();
+}
 
 void Form1TrayTest::activationReasonsToMessages_data() {
     QTest::addColumn<int>("reason");

@@ -47,7 +47,7 @@ QString caption(const layout::Control& control) {
 class Form1WindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void cleanup();
 
@@ -69,7 +69,7 @@ private slots:
     void mailLinkIsHandedToTheDesktop();
     void screenReaderNames();
 
-private:
+  private:
     void fillAllBoxes();
     std::unique_ptr<Form1> window_;
 };
@@ -80,7 +80,9 @@ void Form1WindowTest::init() {
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
 }
 
-void Form1WindowTest::cleanup() { window_.reset(); }
+void Form1WindowTest::cleanup() {
+    window_.reset();
+}
 
 void Form1WindowTest::fillAllBoxes() {
     for (QLineEdit* box : {window_->txt1, window_->txt2, window_->txt3, window_->txt4,
@@ -104,7 +106,8 @@ void Form1WindowTest::window() {
 
     // Centred: the middle of the window, frame included, is the middle of the screen.
     const QPoint offset = w.frameGeometry().center() - w.screen()->availableGeometry().center();
-    QVERIFY2(offset.manhattanLength() <= 30, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+    QVERIFY2(offset.manhattanLength() <= 30,
+             qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
 }
 
 void Form1WindowTest::menus() {
@@ -143,8 +146,8 @@ void Form1WindowTest::controlsFollowTheTable() {
              w->parentWidget());
     if (container != "Form1")
         QCOMPARE(w->parentWidget()->objectName(), container);
-    QCOMPARE(w->geometry(), QRect(pixels(control.left), pixels(control.top),
-                                  pixels(control.width), pixels(control.height)));
+    QCOMPARE(w->geometry(), QRect(pixels(control.left), pixels(control.top), pixels(control.width),
+                                  pixels(control.height)));
     QVERIFY(w->isVisible());
     QCOMPARE(w->toolTip(), control.tooltip ? QString::fromUtf8(control.tooltip) : QString());
 
@@ -192,8 +195,10 @@ void Form1WindowTest::captionsFitOnOneLine() {
         if (!label || QLatin1String(control.name) == "Label9") // the About paragraph wraps
             continue;
         const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
-        QVERIFY2(needed <= label->width(),
-                 qPrintable(QStringLiteral("%1: %2 > %3").arg(control.name).arg(needed).arg(label->width())));
+        QVERIFY2(
+            needed <= label->width(),
+            qPrintable(
+                QStringLiteral("%1: %2 > %3").arg(control.name).arg(needed).arg(label->width())));
         QVERIFY(QFontMetrics(label->font()).height() <= label->height());
     }
     const QTabBar* strip = window_->SSTab1->tabBar();
@@ -267,8 +272,10 @@ void Form1WindowTest::enterAndEscPressNothing() {
         connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
     for (int tab : {0, 1}) {
         window_->SSTab1->setCurrentIndex(tab);
-        const auto boxes = tab == 0 ? QList<QLineEdit*>{window_->txt1, window_->txt2, window_->txt3, window_->txt4}
-                                    : QList<QLineEdit*>{window_->txt5, window_->txt6, window_->txt7, window_->txt8};
+        const auto boxes =
+            tab == 0
+                ? QList<QLineEdit*>{window_->txt1, window_->txt2, window_->txt3, window_->txt4}
+                : QList<QLineEdit*>{window_->txt5, window_->txt6, window_->txt7, window_->txt8};
         for (QLineEdit* box : boxes) {
             box->setFocus();
             QTest::keyClick(box, Qt::Key_Return);
@@ -343,7 +350,8 @@ void Form1WindowTest::helpOpensWithoutBlocking() {
     QCOMPARE(viewer->windowTitle(), "Beer Guide");
 
     // Scrolled down, then Help: the other document, from its start.
-    viewer->browser()->verticalScrollBar()->setValue(viewer->browser()->verticalScrollBar()->maximum());
+    viewer->browser()->verticalScrollBar()->setValue(
+        viewer->browser()->verticalScrollBar()->maximum());
     window_->mnuHelp->trigger();
     QCOMPARE(window_->dlg1.viewer(), viewer); // one viewer, reused
     QCOMPARE(viewer->shownFile(), "Hopsmeld.hlp");
@@ -399,10 +407,14 @@ void Form1WindowTest::screenReaderNames() {
         const char* name;
         bool result;
     } boxes[] = {
-        {window_->txt1, "Enter Original Gravity", false}, {window_->txt2, "Enter Final Gravity", false},
-        {window_->txt3, "Alcohol % By Volume", true},     {window_->txt4, "Alcohol % By Weight", true},
-        {window_->txt5, "Enter Original Gravity", false}, {window_->txt6, "Alcohol % By Volume", false},
-        {window_->txt7, "Alcohol % By Weight", false},    {window_->txt8, "Desired Bottling Gravity", true},
+        {window_->txt1, "Enter Original Gravity", false},
+        {window_->txt2, "Enter Final Gravity", false},
+        {window_->txt3, "Alcohol % By Volume", true},
+        {window_->txt4, "Alcohol % By Weight", true},
+        {window_->txt5, "Enter Original Gravity", false},
+        {window_->txt6, "Alcohol % By Volume", false},
+        {window_->txt7, "Alcohol % By Weight", false},
+        {window_->txt8, "Desired Bottling Gravity", true},
     };
     for (const auto& b : boxes) {
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(b.box);
@@ -410,7 +422,8 @@ void Form1WindowTest::screenReaderNames() {
         QCOMPARE(a->text(QAccessible::Name), b.name);
         QCOMPARE(!a->text(QAccessible::Description).isEmpty(), b.result);
     }
-    QCOMPARE(QAccessible::queryAccessibleInterface(window_->cmd1)->text(QAccessible::Name), "Calculate");
+    QCOMPARE(QAccessible::queryAccessibleInterface(window_->cmd1)->text(QAccessible::Name),
+             "Calculate");
     QCOMPARE(QAccessible::queryAccessibleInterface(window_->Cmd3)->text(QAccessible::Name), "Exit");
 }
 

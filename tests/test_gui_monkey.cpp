@@ -21,8 +21,8 @@ using namespace hopsmeld;
 namespace {
 
 constexpr int kEvents = 10000;
-const char* const kKindNames[] = {"key", "paste", "button", "tab", "close", "tray", "tray menu",
-                                  "help", "mail", "menu exit", "label"};
+const char* const kKindNames[] = {"key",       "paste", "button", "tab",       "close", "tray",
+                                  "tray menu", "help",  "mail",   "menu exit", "label"};
 
 const QString kCantConvert = QStringLiteral("Can't convert");
 
@@ -33,9 +33,10 @@ struct Stored {
     static Stored of(const Form1& w) {
         const QLocale c = QLocale::c();
         const auto number = [&c](const CalcValue& v) { return v.isNumber() ? v.toNumber(c) : 0.0; };
-        return {w.alcoholContent().alcWeight().isEmpty(), w.alcoholContent().alcVolume().isEmpty(),
-                w.bottlingGravity().yieldWeight().isEmpty(), number(w.alcoholContent().alcWeight()),
-                number(w.alcoholContent().alcVolume()), number(w.bottlingGravity().yieldWeight())};
+        return {
+            w.alcoholContent().alcWeight().isEmpty(),    w.alcoholContent().alcVolume().isEmpty(),
+            w.bottlingGravity().yieldWeight().isEmpty(), number(w.alcoholContent().alcWeight()),
+            number(w.alcoholContent().alcVolume()),      number(w.bottlingGravity().yieldWeight())};
     }
     bool alcoholSame(const Stored& o) const {
         return alcWeightEmpty == o.alcWeightEmpty && alcVolumeEmpty == o.alcVolumeEmpty &&
@@ -49,11 +50,11 @@ struct Stored {
 class GuiMonkeyTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase();
     void monkey();
 
-private:
+  private:
     enum class Kind { Key, Paste, Button, Tab, Close, Tray, TrayMenu, Help, Mail, MenuExit, Label };
     Kind pick();
     QLineEdit* visibleBox();
@@ -98,16 +99,26 @@ void GuiMonkeyTest::initTestCase() {
 
 GuiMonkeyTest::Kind GuiMonkeyTest::pick() {
     const int roll = random_.bounded(1000);
-    if (roll < 600) return Kind::Key;
-    if (roll < 601) return Kind::Paste;
-    if (roll < 780) return Kind::Button;
-    if (roll < 860) return Kind::Tab;
-    if (roll < 870) return Kind::Close;
-    if (roll < 920) return Kind::Tray;
-    if (roll < 935) return Kind::TrayMenu;
-    if (roll < 945) return Kind::Help;
-    if (roll < 950) return Kind::Mail;
-    if (roll < 955) return Kind::MenuExit;
+    if (roll < 600)
+        return Kind::Key;
+    if (roll < 601)
+        return Kind::Paste;
+    if (roll < 780)
+        return Kind::Button;
+    if (roll < 860)
+        return Kind::Tab;
+    if (roll < 870)
+        return Kind::Close;
+    if (roll < 920)
+        return Kind::Tray;
+    if (roll < 935)
+        return Kind::TrayMenu;
+    if (roll < 945)
+        return Kind::Help;
+    if (roll < 950)
+        return Kind::Mail;
+    if (roll < 955)
+        return Kind::MenuExit;
     return Kind::Label;
 }
 
@@ -130,9 +141,9 @@ QLineEdit* GuiMonkeyTest::visibleBox() {
 
 void GuiMonkeyTest::keyInto(QLineEdit* box) {
     static const QString printable = QStringLiteral("0123456789..,,--eE+ xa%ä߀中😀\t");
-    static const Qt::Key keys[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left, Qt::Key_Right,
-                                   Qt::Key_Home,      Qt::Key_End,    Qt::Key_Shift, Qt::Key_Return,
-                                   Qt::Key_Escape};
+    static const Qt::Key keys[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left,
+                                   Qt::Key_Right,     Qt::Key_Home,   Qt::Key_End,
+                                   Qt::Key_Shift,     Qt::Key_Return, Qt::Key_Escape};
     box->setFocus();
     if (random_.bounded(4) == 0) {
         QTest::keyClick(box, keys[random_.bounded(int(std::size(keys)))]);
@@ -188,8 +199,8 @@ void GuiMonkeyTest::monkey() {
             break;
         case Kind::Button: {
             QList<QPushButton*> shown;
-            for (QPushButton* b : {window_->cmd1, window_->Cmd2, window_->Cmd3, window_->Cmd4,
-                                   window_->Cmd5})
+            for (QPushButton* b :
+                 {window_->cmd1, window_->Cmd2, window_->Cmd3, window_->Cmd4, window_->Cmd5})
                 if (b->isVisible())
                     shown << b;
             pressed = shown[random_.bounded(int(shown.size()))];
@@ -207,7 +218,8 @@ void GuiMonkeyTest::monkey() {
             break;
         case Kind::Tray:
             // Everything but the right button, which opens the menu (below).
-            window_->trayCallback(QList<int>{512, 513, 514, 515, 516, 518, 519, 520}[random_.bounded(8)]);
+            window_->trayCallback(
+                QList<int>{512, 513, 514, 515, 516, 518, 519, 520}[random_.bounded(8)]);
             break;
         case Kind::TrayMenu: {
             // Nested tray events while the menu is open, then an entry or a click elsewhere.
@@ -266,10 +278,14 @@ void GuiMonkeyTest::check(Kind kind, QLineEdit* typed, QPushButton* pressed, con
         const QString text = mirror->text();
         const QString old = textsBefore[typed == w.txt6 ? 6 : 5];
         QVERIFY2(text == kCantConvert || twoDecimals.match(text).hasMatch() || text == old,
-                 qPrintable(QStringLiteral("event %1: mirror reads '%2'").arg(event_).arg(text.left(80))));
+                 qPrintable(
+                     QStringLiteral("event %1: mirror reads '%2'").arg(event_).arg(text.left(80))));
         QVERIFY(text.count(u'-') <= 1 && text != "-.00");
     } else {
-        QVERIFY2(after.yieldSame(before), qPrintable(QStringLiteral("event %1: the yield changed without a key in a yield box").arg(event_)));
+        QVERIFY2(
+            after.yieldSame(before),
+            qPrintable(QStringLiteral("event %1: the yield changed without a key in a yield box")
+                           .arg(event_)));
     }
 
     // Results: the pattern's shape, or untouched. The stored values change only with Calculate.
@@ -279,19 +295,24 @@ void GuiMonkeyTest::check(Kind kind, QLineEdit* typed, QPushButton* pressed, con
             QVERIFY2(percent.match(w.txt4->text()).hasMatch(), qPrintable(w.txt4->text().left(80)));
             QVERIFY(!after.alcWeightEmpty);
             if (w.txt3->text() != textsBefore[2] || !after.alcVolumeEmpty) {
-                QVERIFY2(percent.match(w.txt3->text()).hasMatch() || w.txt3->text() == textsBefore[2],
+                QVERIFY2(percent.match(w.txt3->text()).hasMatch() ||
+                             w.txt3->text() == textsBefore[2],
                          qPrintable(w.txt3->text().left(80)));
             }
             if (!after.alcVolumeEmpty && after.alcVolume != before.alcVolume)
                 QCOMPARE(after.alcVolume, after.alcWeight * 1.25);
         }
     } else {
-        QVERIFY2(after.alcoholSame(before), qPrintable(QStringLiteral("event %1: the alcohol values changed without Calculate").arg(event_)));
+        QVERIFY2(after.alcoholSame(before),
+                 qPrintable(QStringLiteral("event %1: the alcohol values changed without Calculate")
+                                .arg(event_)));
     }
     if (pressed == w.Cmd4) {
         const QString text = w.txt8->text();
-        QVERIFY2(threeDecimals.match(text).hasMatch() || text == textsBefore[7],
-                 qPrintable(QStringLiteral("event %1: bottling gravity '%2'").arg(event_).arg(text.left(80))));
+        QVERIFY2(
+            threeDecimals.match(text).hasMatch() || text == textsBefore[7],
+            qPrintable(
+                QStringLiteral("event %1: bottling gravity '%2'").arg(event_).arg(text.left(80))));
     }
     QVERIFY(!w.TrayBusy);
 }

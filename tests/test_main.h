@@ -6,7 +6,7 @@
 
 #include <QtTest>
 
-#define HOPSMELD_TEST_MAIN(TestObject, Application, ...)                                          \
+#define HOPSMELD_TEST_MAIN(TestObject, Application, ...)                                           \
     int main(int argc, char* argv[]) {                                                             \
         int status = 0;                                                                            \
         {                                                                                          \

@@ -30,7 +30,7 @@ int failureOf(const QString& text, const QLocale& locale, double* value = nullpt
 class NumberTextTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void readsNumbers_data();
     void readsNumbers();
     void rejectsNonNumbers_data();
@@ -60,14 +60,19 @@ void NumberTextTest::readsNumbers_data() {
         QTest::newRow(n + " grouping") << name << "1,050" << 1050.0;
         QTest::newRow(n + " negative") << name << "-4.2" << -4.2;
         QTest::newRow(n + " exponent") << name << "1E+20" << 1e20;
-        QTest::newRow(n + " largest double") << name << "1.7976931348623157e308"
-                                             << std::numeric_limits<double>::max();
+        QTest::newRow(n + " largest double")
+            << name << "1.7976931348623157e308" << std::numeric_limits<double>::max();
     }
-    QTest::newRow("de_DE comma") << "de_DE" << "1,050" << 1.05;
-    QTest::newRow("de_DE spaces around") << "de_DE" << " 1,05 " << 1.05;
-    QTest::newRow("de_DE trailing separator") << "de_DE" << "5," << 5.0;
-    QTest::newRow("de_DE grouping") << "de_DE" << "1.050" << 1050.0;
-    QTest::newRow("de_DE exponent") << "de_DE" << "1,5E+20" << 1.5e20;
+    QTest::newRow("de_DE comma") << "de_DE"
+                                 << "1,050" << 1.05;
+    QTest::newRow("de_DE spaces around") << "de_DE"
+                                         << " 1,05 " << 1.05;
+    QTest::newRow("de_DE trailing separator") << "de_DE"
+                                              << "5," << 5.0;
+    QTest::newRow("de_DE grouping") << "de_DE"
+                                    << "1.050" << 1050.0;
+    QTest::newRow("de_DE exponent") << "de_DE"
+                                    << "1,5E+20" << 1.5e20;
 }
 
 void NumberTextTest::readsNumbers() {
@@ -99,12 +104,18 @@ void NumberTextTest::rejectsNonNumbers_data() {
         QTest::newRow(n + " overflow") << name << "1e400" << int(Overflow);
         QTest::newRow(n + " negative overflow") << name << "-1e400" << int(Overflow);
     }
-    QTest::newRow("C lone separator") << "C" << "." << int(TypeMismatch);
-    QTest::newRow("C doubled trailing separator") << "C" << "5.." << int(TypeMismatch);
-    QTest::newRow("C comma is no decimal separator") << "C" << "5," << int(TypeMismatch);
-    QTest::newRow("de_DE lone separator") << "de_DE" << "," << int(TypeMismatch);
-    QTest::newRow("de_DE point is grouping only") << "de_DE" << "1.05" << int(TypeMismatch);
-    QTest::newRow("de_DE doubled trailing separator") << "de_DE" << "5,," << int(TypeMismatch);
+    QTest::newRow("C lone separator") << "C"
+                                      << "." << int(TypeMismatch);
+    QTest::newRow("C doubled trailing separator") << "C"
+                                                  << "5.." << int(TypeMismatch);
+    QTest::newRow("C comma is no decimal separator") << "C"
+                                                     << "5," << int(TypeMismatch);
+    QTest::newRow("de_DE lone separator") << "de_DE"
+                                          << "," << int(TypeMismatch);
+    QTest::newRow("de_DE point is grouping only") << "de_DE"
+                                                  << "1.05" << int(TypeMismatch);
+    QTest::newRow("de_DE doubled trailing separator") << "de_DE"
+                                                      << "5,," << int(TypeMismatch);
 }
 
 void NumberTextTest::rejectsNonNumbers() {
@@ -180,8 +191,8 @@ void NumberTextTest::formatsPatterns_data() {
     QTest::newRow(".00 -0.004 shows no minus") << "C" << -0.004 << two << ".00";
     QTest::newRow(".00 0.995 carries") << "C" << 0.995 << two << "1.00";
     QTest::newRow(".00 99.995 carries") << "C" << 99.995 << two << "100.00";
-    QTest::newRow(".00 exponent form, plain out") << "C" << 1e20 << two
-                                                  << "100000000000000000000.00";
+    QTest::newRow(".00 exponent form, plain out")
+        << "C" << 1e20 << two << "100000000000000000000.00";
     QTest::newRow(".00 tiny") << "C" << 1e-20 << two << ".00";
     QTest::newRow(".000 1.01") << "C" << 1.01 << three << "1.010";
     QTest::newRow(".000 0.962") << "C" << 0.962 << three << ".962";
@@ -205,8 +216,8 @@ void NumberTextTest::formatsTextAfterReadingIt() {
     const QLocale c = QLocale::c();
     QCOMPARE(formatText(QStringLiteral("4.104"), DisplayPattern::TwoDecimals, c), "4.10");
     QCOMPARE(formatText(QStringLiteral("1E-05"), DisplayPattern::ThreeDecimals, c), ".000");
-    QVERIFY_THROWS_EXCEPTION(CalcFailure,
-                             formatText(QStringLiteral("Can't convert"), DisplayPattern::TwoDecimals, c));
+    QVERIFY_THROWS_EXCEPTION(
+        CalcFailure, formatText(QStringLiteral("Can't convert"), DisplayPattern::TwoDecimals, c));
 }
 
 void NumberTextTest::roundTripsThroughText_data() {

@@ -1,9 +1,9 @@
 // The sound cue on a private sound server: heard when the file is there, every time, and
 // silent and harmless when it cannot be played.
 #include "play_burp.h"
-#include "test_main.h"
 #include "sound_cue.h"
 #include "sound_recorder.h"
+#include "test_main.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -22,7 +22,7 @@ const double kSilenceDb = -70; // the null sink's monitor is digital silence oth
 class SoundCueTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void playBurpIsHeard();
     void spacedCuesAreEachHeard();
@@ -31,7 +31,7 @@ private slots:
     void unplayableFilesAreSilent();
     void noSoundServerIsHarmless();
 
-private:
+  private:
     std::unique_ptr<SoundRecorder> recorder_;
 };
 

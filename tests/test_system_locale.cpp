@@ -18,7 +18,7 @@ using test::FakeWindow;
 class SystemLocaleTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void cLibraryUsesTheComma();
     void conversionsIgnoreTheCLibrary();
     void calculatorsUseTheUsersNotation();
@@ -63,7 +63,7 @@ void SystemLocaleTest::calculatorsUseTheUsersNotation() {
     txt5.type("1,050");
     bottling.Cmd4Click();
     QCOMPARE(txt8.text(), "1,012"); // 1,05 - 0,04 / 1,05
-    txt5.type("1.050"); // a point is grouping here: one thousand and fifty
+    txt5.type("1.050");             // a point is grouping here: one thousand and fifty
     bottling.Cmd4Click();
     QCOMPARE(txt8.text(), "1049,962");
 }

@@ -9,13 +9,13 @@ namespace hopsmeld {
 class ClickLabel : public QLabel {
     Q_OBJECT
 
-public:
+  public:
     using QLabel::QLabel;
 
-signals:
+  signals:
     void clicked();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override {
         pressed_ = event->button() == Qt::LeftButton;
         QLabel::mousePressEvent(event);
@@ -29,7 +29,7 @@ protected:
             emit clicked();
     }
 
-private:
+  private:
     bool pressed_ = false;
 };
 

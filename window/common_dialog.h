@@ -14,7 +14,7 @@ namespace hopsmeld {
 class HelpViewer;
 
 class CommonDialog {
-public:
+  public:
     static constexpr int kHelpContents = 3;
     static constexpr int kHelpQuit = 2;
 
@@ -27,7 +27,7 @@ public:
 
     HelpViewer* viewer() const { return viewer_.get(); }
 
-private:
+  private:
     QWidget* owner_;
     std::unique_ptr<HelpViewer> viewer_;
 };

@@ -59,7 +59,8 @@ Form1::Form1(QWidget* parent)
     setWindowIcon(programIcon());
 
     auto* client = new QWidget(this);
-    client->setFixedSize(layout::pixels(layout::kClientWidth), layout::pixels(layout::kClientHeight));
+    client->setFixedSize(layout::pixels(layout::kClientWidth),
+                         layout::pixels(layout::kClientHeight));
     setCentralWidget(client);
     const ControlMap controls = buildControls(client);
     SSTab1 = control<TabControl>(controls, "SSTab1");
@@ -167,8 +168,12 @@ bool Form1::event(QEvent* event) {
     return result;
 }
 
-void Form1::showTypeMismatch() { showHopsmeldError(this); }
+void Form1::showTypeMismatch() {
+    showHopsmeldError(this);
+}
 
-void Form1::playCue() { PlayBurp(); }
+void Form1::playCue() {
+    PlayBurp();
+}
 
 } // namespace hopsmeld

@@ -24,7 +24,7 @@ class QPushButton;
 namespace hopsmeld {
 
 class Form1 : public QMainWindow, private CalcHost {
-public:
+  public:
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -59,11 +59,11 @@ public:
     // Removes the tray icon and leaves the event loop: no close handling, nothing cleared.
     void endProgram();
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override; // the close request
 
-private:
+  private:
     void showTypeMismatch() override;
     void playCue() override;
     void buildMenus();

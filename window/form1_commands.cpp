@@ -22,9 +22,13 @@ void Form1::hideAndClear(std::initializer_list<QLineEdit*> boxes) {
         endProgram();
 }
 
-void Form1::Cmd3Click() { hideAndClear({txt1, txt2, txt3, txt4}); }
+void Form1::Cmd3Click() {
+    hideAndClear({txt1, txt2, txt3, txt4});
+}
 
-void Form1::mnuExitClick() { hideAndClear({txt1, txt2, txt3, txt4, txt5, txt6, txt7, txt8}); }
+void Form1::mnuExitClick() {
+    hideAndClear({txt1, txt2, txt3, txt4, txt5, txt6, txt7, txt8});
+}
 
 void Form1::closeEvent(QCloseEvent* event) {
     event->ignore(); // the window never closes: it hides
@@ -37,10 +41,16 @@ void Form1::showHelp(const QString& helpFile) {
     dlg1.ShowHelp();
 }
 
-void Form1::mnuHelpClick() { showHelp(QStringLiteral("Hopsmeld.hlp")); }
+void Form1::mnuHelpClick() {
+    showHelp(QStringLiteral("Hopsmeld.hlp"));
+}
 
-void Form1::mnuBeerGuideClick() { showHelp(QStringLiteral("Beerhlp.hlp")); }
+void Form1::mnuBeerGuideClick() {
+    showHelp(QStringLiteral("Beerhlp.hlp"));
+}
 
-void Form1::Lbl12Click() { openMailLink(layout::contactAddress()); }
+void Form1::Lbl12Click() {
+    openMailLink(layout::contactAddress());
+}
 
 } // namespace hopsmeld

@@ -59,7 +59,9 @@ QStringList tabCaptions() {
             QStringLiteral("About")};
 }
 
-std::span<const Control> controls() { return kControls; }
+std::span<const Control> controls() {
+    return kControls;
+}
 
 const Control* find(const char* name) {
     for (const Control& control : kControls) {
@@ -79,6 +81,8 @@ QString aboutText() {
         "Many thanks to a fellow brewer for suggesting the idea.");
 }
 
-QString contactAddress() { return QStringLiteral("hopsmeld-helper@example.org"); }
+QString contactAddress() {
+    return QStringLiteral("hopsmeld-helper@example.org");
+}
 
 } // namespace hopsmeld::layout

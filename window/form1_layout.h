@@ -36,7 +36,9 @@ inline constexpr int kTabStripHeight = 295; // 520 HIMETRIC
 inline constexpr double kWindowFontPoints = 8.25;
 inline constexpr double kMailFontPoints = 9.75;
 
-inline constexpr int pixels(int twips) { return twips / kTwipsPerPixel; }
+inline constexpr int pixels(int twips) {
+    return twips / kTwipsPerPixel;
+}
 
 QStringList tabCaptions();
 std::span<const Control> controls();

@@ -48,7 +48,9 @@ void Form1::mnuOpClick() {
     txt1->setFocus();
 }
 
-void Form1::mnuExtClick() { endProgram(); }
+void Form1::mnuExtClick() {
+    endProgram();
+}
 
 void Form1::endProgram() {
     tray_.remove();

@@ -10,7 +10,7 @@ class QTextBrowser;
 namespace hopsmeld {
 
 class HelpViewer : public QWidget {
-public:
+  public:
     explicit HelpViewer(QWidget* parent = nullptr);
 
     // Shows the help file's contents, from the start of the document.
@@ -18,7 +18,7 @@ public:
     QString shownFile() const { return shownFile_; }
     QTextBrowser* browser() const { return browser_; }
 
-private:
+  private:
     QTextBrowser* browser_;
     QString shownFile_;
 };

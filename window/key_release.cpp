@@ -8,11 +8,11 @@ namespace hopsmeld {
 namespace {
 
 class KeyReleaseFilter : public QObject {
-public:
+  public:
     KeyReleaseFilter(QWidget* widget, std::function<void()> handler)
         : QObject(widget), handler_(std::move(handler)) {}
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         // The text has already changed on the key press; the widget itself does nothing
         // with the release, so the handler can run before it sees it.
@@ -21,7 +21,7 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     std::function<void()> handler_;
 };
 

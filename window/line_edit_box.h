@@ -8,12 +8,12 @@
 namespace hopsmeld {
 
 class LineEditBox final : public TextBox {
-public:
+  public:
     explicit LineEditBox(QLineEdit* edit) : edit_(edit) {}
     QString text() const override { return edit_->text(); }
     void setText(const QString& text) override { edit_->setText(text); }
 
-private:
+  private:
     QLineEdit* edit_;
 };
 

@@ -24,9 +24,13 @@ void TabControl::addControl(int tab, QWidget* control) {
     control->setVisible(tab == currentIndex());
 }
 
-int TabControl::currentIndex() const { return bar_->currentIndex(); }
+int TabControl::currentIndex() const {
+    return bar_->currentIndex();
+}
 
-void TabControl::setCurrentIndex(int tab) { bar_->setCurrentIndex(tab); }
+void TabControl::setCurrentIndex(int tab) {
+    bar_->setCurrentIndex(tab);
+}
 
 void TabControl::showTab(int tab) {
     // Hide first, so the focus never lands on a control that is about to go.
@@ -42,7 +46,9 @@ void TabControl::showTab(int tab) {
     }
 }
 
-void TabControl::resizeEvent(QResizeEvent*) { bar_->setGeometry(0, 0, width(), stripHeight_); }
+void TabControl::resizeEvent(QResizeEvent*) {
+    bar_->setGeometry(0, 0, width(), stripHeight_);
+}
 
 void TabControl::paintEvent(QPaintEvent*) {
     // The page below the strip, in the window's own colour so that the opaque labels on it

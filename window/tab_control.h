@@ -12,7 +12,7 @@ class QTabBar;
 namespace hopsmeld {
 
 class TabControl : public QWidget {
-public:
+  public:
     TabControl(const QStringList& captions, int stripHeight, QWidget* parent = nullptr);
 
     void addControl(int tab, QWidget* control);
@@ -20,11 +20,11 @@ public:
     void setCurrentIndex(int tab);
     QTabBar* tabBar() const { return bar_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void showTab(int tab);
 
     QTabBar* bar_;

@@ -4,11 +4,16 @@ namespace hopsmeld {
 
 int trayMessageFor(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
-    case QSystemTrayIcon::Trigger: return LeftButtonDown;
-    case QSystemTrayIcon::DoubleClick: return LeftButtonDoubleClick;
-    case QSystemTrayIcon::Context: return RightButtonUp;
-    case QSystemTrayIcon::MiddleClick: return MiddleButtonDown;
-    case QSystemTrayIcon::Unknown: break;
+    case QSystemTrayIcon::Trigger:
+        return LeftButtonDown;
+    case QSystemTrayIcon::DoubleClick:
+        return LeftButtonDoubleClick;
+    case QSystemTrayIcon::Context:
+        return RightButtonUp;
+    case QSystemTrayIcon::MiddleClick:
+        return MiddleButtonDown;
+    case QSystemTrayIcon::Unknown:
+        break;
     }
     return MouseMove;
 }
@@ -24,10 +29,12 @@ void TrayIcon::add(const QIcon& icon, const QString& tip) {
         icon_->setToolTip(tip);
         // Queued: the icon's own event handling is over before the window acts, which may
         // open a menu with an event loop of its own.
-        connect(icon_.get(), &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason reason) {
-                    onMessage_(trayMessageFor(reason));
-                }, Qt::QueuedConnection);
+        connect(
+            icon_.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                onMessage_(trayMessageFor(reason));
+            },
+            Qt::QueuedConnection);
     }
     if (!icon_->isVisible())
         icon_->show();
@@ -38,6 +45,8 @@ void TrayIcon::remove() {
         icon_->hide();
 }
 
-bool TrayIcon::isShown() const { return icon_ && icon_->isVisible(); }
+bool TrayIcon::isShown() const {
+    return icon_ && icon_->isVisible();
+}
 
 } // namespace hopsmeld

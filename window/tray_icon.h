@@ -23,7 +23,7 @@ enum TrayMouseMessage : int {
 int trayMessageFor(QSystemTrayIcon::ActivationReason reason);
 
 class TrayIcon : public QObject {
-public:
+  public:
     explicit TrayIcon(std::function<void(int)> onMessage, QObject* parent = nullptr);
     ~TrayIcon() override;
 
@@ -33,7 +33,7 @@ public:
     bool isShown() const;
     QSystemTrayIcon* icon() const { return icon_.get(); }
 
-private:
+  private:
     std::function<void(int)> onMessage_;
     std::unique_ptr<QSystemTrayIcon> icon_;
 };

@@ -12,9 +12,9 @@
 #include <QString>
 
 #include <array>
-#include <charconv>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -41,8 +41,8 @@ QString show(double value) {
 struct Notation {
     QLocale locale;
     QString separator;
-    QRegularExpression plain;       // numberToText without exponent
-    QRegularExpression exponent;    // numberToText with exponent
+    QRegularExpression plain;    // numberToText without exponent
+    QRegularExpression exponent; // numberToText with exponent
     QRegularExpression negativeZeroText;
     std::array<QRegularExpression, 3> pattern; // by DisplayPattern
     QRegularExpression negativeZeroPattern;
@@ -199,8 +199,8 @@ int readText(const QString& text, const QLocale& locale, double* value) {
 bool textAboveLargestDouble(const Digits15& d) {
     if (d.zero)
         return false;
-    const std::string text = d.digits.substr(0, 1) + "." + d.digits.substr(1) + "e" +
-                             std::to_string(d.exponent);
+    const std::string text =
+        d.digits.substr(0, 1) + "." + d.digits.substr(1) + "e" + std::to_string(d.exponent);
     return std::strtold(text.c_str(), nullptr) >
            static_cast<long double>(std::numeric_limits<double>::max());
 }
@@ -236,11 +236,13 @@ void checkNumber(double value) {
             if (failure != Overflow)
                 broken("a text above the largest double was not read as an overflow",
                        QStringLiteral("\"%1\" [%2] -> failure %3")
-                           .arg(text, n.locale.name()).arg(failure));
+                           .arg(text, n.locale.name())
+                           .arg(failure));
         } else if (failure != 0) {
             broken("numberToText wrote a text textToNumber cannot read",
                    QStringLiteral("%1 [%2] -> \"%3\" -> failure %4")
-                       .arg(show(value), n.locale.name(), text).arg(failure));
+                       .arg(show(value), n.locale.name(), text)
+                       .arg(failure));
         } else {
             if (digits15(back) != d)
                 broken("numberToText then textToNumber changed the value",
@@ -322,13 +324,16 @@ void checkText(const std::string& bytes) {
             try {
                 const QString shown = formatText(text, pattern, n.locale);
                 if (failure != 0)
-                    broken("formatText read a text textToNumber rejects",
-                           QStringLiteral("\"%1\" [%2] -> \"%3\"").arg(text, n.locale.name(), shown));
+                    broken(
+                        "formatText read a text textToNumber rejects",
+                        QStringLiteral("\"%1\" [%2] -> \"%3\"").arg(text, n.locale.name(), shown));
             } catch (const CalcFailure& f) {
                 if (f.number() != failure)
                     broken("formatText failed differently from textToNumber",
                            QStringLiteral("\"%1\" [%2]: %3 vs %4")
-                               .arg(text, n.locale.name()).arg(int(f.number())).arg(failure));
+                               .arg(text, n.locale.name())
+                               .arg(int(f.number()))
+                               .arg(failure));
             }
         }
 
@@ -345,7 +350,8 @@ void checkText(const std::string& bytes) {
             if (overflow && failure != Overflow)
                 broken("a number beyond the double range was not an overflow",
                        QStringLiteral("\"%1\" [%2] -> failure %3")
-                           .arg(text, n.locale.name()).arg(failure));
+                           .arg(text, n.locale.name())
+                           .arg(failure));
             if (!overflow && !underflow && (failure != 0 || value != expected))
                 broken("textToNumber disagrees with strtod on plain decimal notation",
                        QStringLiteral("\"%1\" [%2] -> failure %3, value %4, strtod %5")
