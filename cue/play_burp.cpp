@@ -1,35 +1,45 @@
 #include "play_burp.h"
 
-#include "sound_cue.h"
-
 #include <QCoreApplication>
-#include <QPointer>
+#include <QLibrary>
 
 namespace hopsmeld {
 
 namespace {
 
-SoundCue& burp() {
-    static QPointer<SoundCue> cue;
-    if (!cue) {
-        QCoreApplication* app = QCoreApplication::instance();
-        cue =
-            new SoundCue(QCoreApplication::applicationDirPath() + QStringLiteral("/Burp.wav"), app);
-        // The stream must close while the sound system is still up: libpulse aborts the
-        // process when a stream is stopped after its context has gone.
-        QObject::connect(app, &QCoreApplication::aboutToQuit, cue, &QObject::deleteLater);
-    }
-    return *cue;
+using CueCall = void (*)();
+
+struct CueModule {
+    CueCall prepare = nullptr;
+    CueCall play = nullptr;
+};
+
+// Loaded on first use, from beside the program: before that, nothing of the sound system is
+// in the process. Without the module the cue is silent, like a missing Burp.wav.
+const CueModule& cueModule() {
+    static const CueModule module = [] {
+        QLibrary library(QCoreApplication::applicationDirPath() +
+                         QStringLiteral("/plugins/libhopsmeld-cue.so"));
+        CueModule found;
+        if (library.load()) {
+            found.prepare = reinterpret_cast<CueCall>(library.resolve("hopsmeld_cue_prepare"));
+            found.play = reinterpret_cast<CueCall>(library.resolve("hopsmeld_cue_play"));
+        }
+        return found;
+    }();
+    return module;
 }
 
 } // namespace
 
 void PlayBurp() {
-    burp().play();
+    if (const CueCall play = cueModule().play)
+        play();
 }
 
 void PrepareBurp() {
-    burp().prepare();
+    if (const CueCall prepare = cueModule().prepare)
+        prepare();
 }
 
 } // namespace hopsmeld

@@ -28,7 +28,7 @@ ui = load("e2e_window", "e2e-window.py")
 tray = load("e2e_tray", "e2e-tray.py")
 Failure, step, wait_until, xdotool = ui.Failure, ui.step, ui.wait_until, ui.xdotool
 TITLE = ui.TITLE
-BESIDE = ["Burp.wav", "Hopsmeld.html", "Beerhlp.html"]
+BESIDE = ["plugins/libhopsmeld-cue.so", "Burp.wav", "Hopsmeld.html", "Beerhlp.html"]
 
 
 class Program:
@@ -40,7 +40,9 @@ class Program:
         shutil.copy2(source, self.path)
         for name in BESIDE:
             if name not in leave_out:
-                shutil.copy2(os.path.join(os.path.dirname(source), name), folder)
+                os.makedirs(os.path.join(folder, os.path.dirname(name)), exist_ok=True)
+                shutil.copy2(os.path.join(os.path.dirname(source), name),
+                             os.path.join(folder, name))
         for name, contents in (replace or {}).items():
             with open(os.path.join(folder, name), "wb") as file:
                 file.write(contents)
