@@ -58,18 +58,33 @@ void Form1TrayTest::cleanup() {
 
 void Form1TrayTest::activationReasonsToMessages_data() {
     QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("statusNotifier");
+    QTest::addColumn<bool>("x11");
     QTest::addColumn<int>("message");
-    QTest::newRow("double click") << int(QSystemTrayIcon::DoubleClick) << 515;
-    QTest::newRow("right button") << int(QSystemTrayIcon::Context) << 517;
-    QTest::newRow("single left click") << int(QSystemTrayIcon::Trigger) << 513;
-    QTest::newRow("middle button") << int(QSystemTrayIcon::MiddleClick) << 519;
-    QTest::newRow("unknown") << int(QSystemTrayIcon::Unknown) << 512;
+    const int trigger = QSystemTrayIcon::Trigger, twice = QSystemTrayIcon::DoubleClick,
+              context = QSystemTrayIcon::Context, middle = QSystemTrayIcon::MiddleClick,
+              unknown = QSystemTrayIcon::Unknown;
+    QTest::newRow("XEmbed double click") << twice << false << true << 515;
+    QTest::newRow("XEmbed right button") << context << false << true << 517;
+    QTest::newRow("XEmbed single left click") << trigger << false << true << 513;
+    QTest::newRow("XEmbed middle button") << middle << false << true << 519;
+    QTest::newRow("XEmbed unknown") << unknown << false << true << 512;
+    // A host's Activate is the user asking for the window: the double click's message.
+    QTest::newRow("SNI Activate") << trigger << true << true << 515;
+    QTest::newRow("SNI Activate, Wayland") << trigger << true << false << 515;
+    QTest::newRow("SNI ContextMenu, X11") << context << true << true << 517;
+    // Wayland cannot put a menu at the pointer with the window hidden: the host draws it.
+    QTest::newRow("SNI ContextMenu, Wayland") << context << true << false << 512;
+    QTest::newRow("SNI SecondaryActivate") << middle << true << true << 519;
 }
 
 void Form1TrayTest::activationReasonsToMessages() {
     QFETCH(int, reason);
+    QFETCH(bool, statusNotifier);
+    QFETCH(bool, x11);
     QFETCH(int, message);
-    QCOMPARE(trayMessageFor(QSystemTrayIcon::ActivationReason(reason)), message);
+    const TrayHost host = statusNotifier ? TrayHost::StatusNotifier : TrayHost::XEmbed;
+    QCOMPARE(trayMessageFor(QSystemTrayIcon::ActivationReason(reason), host, x11), message);
 }
 
 void Form1TrayTest::oneIconWithTheCaptionAsTip() {

@@ -158,7 +158,9 @@ void Form1::centreOnScreen() {
 
 bool Form1::event(QEvent* event) {
     const bool result = QMainWindow::event(event);
-    if (event->type() == QEvent::WindowActivate)
+    // Shown counts as well as activated: a window manager that gives new windows no focus never
+    // activates the window, and without the icon a hidden window could not come back.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
         Form1Activate();
     if (event->type() == QEvent::Paint && !shownOnce_) {
         // The window is on screen: now is the time to wake the sound system, not before.

@@ -6,14 +6,13 @@
 
 #include <QCloseEvent>
 #include <QLineEdit>
-#include <QSystemTrayIcon>
 
 namespace hopsmeld {
 
 void Form1::hideAndClear(std::initializer_list<QLineEdit*> boxes) {
-    // Without a notification area a hidden window could never come back, and the process would
+    // Unless a host shows the icon, a hidden window could never come back and the process would
     // run on unseen: end it instead, once the boxes are cleared as they would have been.
-    const bool canComeBack = QSystemTrayIcon::isSystemTrayAvailable();
+    const bool canComeBack = tray_.isInHost();
     if (canComeBack)
         hide();
     for (QLineEdit* box : boxes)

@@ -12,7 +12,7 @@ namespace hopsmeld {
 
 void Form1::Form1Activate() {
     // Every activation adds the icon; while it is there that changes nothing.
-    tray_.add(windowIcon(), windowTitle());
+    tray_.add(windowIcon(), windowTitle(), mnuSystemtray);
 }
 
 void Form1::trayCallback(int message) {

@@ -1,15 +1,23 @@
 #include "tray_icon.h"
 
+#include "status_notifier.h"
+
+#include <QGuiApplication>
+#include <QMenu>
+
 namespace hopsmeld {
 
-int trayMessageFor(QSystemTrayIcon::ActivationReason reason) {
+int trayMessageFor(QSystemTrayIcon::ActivationReason reason, TrayHost host,
+                   bool canPopUpAtPointer) {
+    const bool notifier = host == TrayHost::StatusNotifier;
     switch (reason) {
     case QSystemTrayIcon::Trigger:
-        return LeftButtonDown;
+        return notifier ? LeftButtonDoubleClick : LeftButtonDown;
     case QSystemTrayIcon::DoubleClick:
         return LeftButtonDoubleClick;
     case QSystemTrayIcon::Context:
-        return RightButtonUp;
+        // Where no menu can be placed the host's own drawing of the published menu stands.
+        return notifier && !canPopUpAtPointer ? int(MouseMove) : int(RightButtonUp);
     case QSystemTrayIcon::MiddleClick:
         return MiddleButtonDown;
     case QSystemTrayIcon::Unknown:
@@ -23,16 +31,26 @@ TrayIcon::TrayIcon(std::function<void(int)> onMessage, QObject* parent)
 
 TrayIcon::~TrayIcon() = default;
 
-void TrayIcon::add(const QIcon& icon, const QString& tip) {
+void TrayIcon::add(const QIcon& icon, const QString& tip, QMenu* menu) {
     if (!icon_) {
         icon_ = std::make_unique<QSystemTrayIcon>(icon);
         icon_->setToolTip(tip);
+        // Qt's D-Bus tray publishes the menu for hosts that draw it, and gives the menu a
+        // platform twin to do so; Qt's XEmbed tray makes none. A theme's own native twin would
+        // keep the menu from being published, so it goes first.
+        menu->setPlatformMenu(nullptr);
+        icon_->setContextMenu(menu);
+        host_ = menu->platformMenu() ? TrayHost::StatusNotifier : TrayHost::XEmbed;
+        // An XEmbed icon would pop the menu up by itself on a right press, besides the window.
+        if (host_ == TrayHost::XEmbed)
+            icon_->setContextMenu(nullptr);
+        const bool popUpAtPointer = QGuiApplication::platformName() == QLatin1String("xcb");
         // Queued: the icon's own event handling is over before the window acts, which may
         // open a menu with an event loop of its own.
         connect(
             icon_.get(), &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                onMessage_(trayMessageFor(reason));
+            [this, popUpAtPointer](QSystemTrayIcon::ActivationReason reason) {
+                onMessage_(trayMessageFor(reason, host_, popUpAtPointer));
             },
             Qt::QueuedConnection);
     }
@@ -47,6 +65,15 @@ void TrayIcon::remove() {
 
 bool TrayIcon::isShown() const {
     return icon_ && icon_->isVisible();
+}
+
+bool TrayIcon::isInHost() const {
+    if (!isShown())
+        return false;
+    if (host_ == TrayHost::StatusNotifier)
+        return watcherListsOwnItem();
+    // An XEmbed icon docks whenever a tray owns the screen's tray selection.
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 } // namespace hopsmeld

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QSystemTrayIcon>
 
 #include <functional>
 #include <memory>
 
-// The program's one icon in the notification area. Mouse events on it come out as the numbers
-// of the desktop's mouse messages, which the window acts on.
+class QMenu;
+
+// The program's one icon in the notification area. Events on it come out as the numbers of the
+// desktop's mouse messages, which the window acts on.
 namespace hopsmeld {
 
 enum TrayMouseMessage : int {
@@ -18,24 +21,36 @@ enum TrayMouseMessage : int {
     MiddleButtonDown = 519,
 };
 
-// Qt reports a left press as Trigger, the right button as Context (on press), a double click as
-// Trigger then DoubleClick, and the middle button as MiddleClick.
-int trayMessageFor(QSystemTrayIcon::ActivationReason reason);
+// An XEmbed tray passes the mouse on: Qt reports a left press as Trigger, the right button as
+// Context (on press), a double click as Trigger then DoubleClick, the middle button as
+// MiddleClick. A StatusNotifierItem host sends no clicks: its Activate (Trigger) is the user's
+// request to open the program, ContextMenu is Context, SecondaryActivate is MiddleClick; it
+// draws the icon's menu itself from the one the icon publishes.
+enum class TrayHost { XEmbed, StatusNotifier };
+
+// canPopUpAtPointer: whether the platform can put a menu at the pointer with the window hidden
+// (X11 can; Wayland places a pop-up only against a visible window of its own).
+int trayMessageFor(QSystemTrayIcon::ActivationReason reason, TrayHost host, bool canPopUpAtPointer);
 
 class TrayIcon : public QObject {
   public:
     explicit TrayIcon(std::function<void(int)> onMessage, QObject* parent = nullptr);
     ~TrayIcon() override;
 
-    // Shows the icon; adding it again while it is there changes nothing.
-    void add(const QIcon& icon, const QString& tip);
+    // Shows the icon; adding it again while it is there changes nothing. The menu is published
+    // to hosts that draw menus themselves.
+    void add(const QIcon& icon, const QString& tip, QMenu* menu);
     void remove();
     bool isShown() const;
+    // Whether a host shows the icon now, so that a hidden window can be brought back.
+    bool isInHost() const;
+    TrayHost host() const { return host_; }
     QSystemTrayIcon* icon() const { return icon_.get(); }
 
   private:
     std::function<void(int)> onMessage_;
     std::unique_ptr<QSystemTrayIcon> icon_;
+    TrayHost host_ = TrayHost::XEmbed;
 };
 
 } // namespace hopsmeld
