@@ -11,6 +11,8 @@ PROGRAM := $(BUILD_DIR)/bin/merow-hopsmeld-helper
 # tests start for themselves (a private X server, window manager, sound server, recorder).
 BUILD_PACKAGES := cmake make g++ qt6-base-dev qt6-multimedia-dev
 RUN_PACKAGES := libqt6multimedia6 qt6-qpa-plugins fonts-liberation2
+# Qt's Wayland platform plugin, for `make run` in a Wayland session.
+RUN_PACKAGES += qt6-wayland
 TEST_PACKAGES := xvfb openbox trayer x11-utils xdotool pulseaudio pulseaudio-utils locales python3 \
 	python3-pil librsvg2-bin at-spi2-core python3-pyatspi dbus procps devscripts \
 	clang-14 libclang-rt-14-dev

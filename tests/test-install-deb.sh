@@ -51,6 +51,7 @@ for package in qt6-qpa-plugins fonts-liberation2; do
     check "$package, loaded without linking, is named too" \
         bash -c "grep -qE '(^|, )$package(,|$| )' <<<'$depends'"
 done
+check "qt6-wayland is recommended, for Wayland sessions" test "$(field Recommends)" = qt6-wayland
 
 # The same tree as an install into /usr.
 DESTDIR="$dir/installed" cmake --install "$build" --prefix /usr >/dev/null
