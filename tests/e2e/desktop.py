@@ -249,6 +249,16 @@ class Desktop:
         wait_until(lambda: self.watcher_property("IsStatusNotifierHostRegistered") == "true", 20,
                    "the LXQt panel's StatusNotifierItem host")
 
+    def stop_tray(self):
+        """Stops the notification area's host, as when a panel crashes or restarts."""
+        command = {"trayer": "trayer", "xfce": "xfce4-panel", "lxqt": "lxqt-panel"}[self.tray]
+        for service in [s for s in self.services if s.process.args[0] == command]:
+            service.stop()
+            self.services.remove(service)
+
+    def start_tray(self):
+        getattr(self, "_start_" + self.tray)()
+
     # -- for the cases -----------------------------------------------------------------------
     wait_until = staticmethod(wait_until)
     holds = staticmethod(holds)
