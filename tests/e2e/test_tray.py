@@ -4,6 +4,7 @@ the cue of "Open Hopsmeld Helper", and the ways the program ends.
 
     test_tray.py PROGRAM [CASE...]
 """
+import os
 import signal
 import time
 
@@ -20,26 +21,67 @@ def xembed_icons(d):
     return [w for w in d.windows(classname=CLASS) if max(d.geometry(w)[2:]) <= 32]
 
 
+def icons(d):
+    """The program's icons in the host: docked windows in trayer, registered items elsewhere."""
+    return xembed_icons(d) if d.tray == "trayer" else d.sni_items()
+
+
+def panel_icon(d):
+    """Centre of the icon a StatusNotifierItem panel draws (no window of the program's): the red
+    of the beer can on the panel's strip at the top of the screen."""
+    from PIL import Image
+    path = os.path.join(d.dir, "panel.png")
+    d.run("import", "-window", "root", "-crop", "1280x40+0+0", path)
+    strip = Image.open(path).convert("RGB")
+    red = [(x, y) for y in range(strip.height) for x in range(strip.width)
+           if (lambda r, g, b: r > 150 and g < 90 and b < 90)(*strip.getpixel((x, y)))]
+    if len(red) < 20:
+        return None
+    xs, ys = [x for x, _ in red], [y for _, y in red]
+    return (min(xs) + max(xs)) // 2, (min(ys) + max(ys)) // 2
+
+
+def icon_centre(d):
+    found = d.wait_until(lambda: icons(d), 10, "the tray icon")
+    if len(found) != 1:
+        raise Failure("expected one tray icon, found %d" % len(found))
+    if d.tray != "trayer":
+        return d.wait_until(lambda: panel_icon(d), 10, "the icon drawn on the panel")
+    x, y, w, h = d.geometry(found[0])
+    return x + w // 2, y + h // 2
+
+
 def click_icon(d, button, repeat=1):
-    icons = d.wait_until(lambda: xembed_icons(d), 10, "the tray icon")
-    if len(icons) != 1:
-        raise Failure("expected one tray icon, found %d" % len(icons))
-    x, y, w, h = d.geometry(icons[0])
+    x, y = icon_centre(d)
     # Not --sync: it waits for a motion that never comes when the pointer is already there.
-    d.xdotool("mousemove", str(x + w // 2), str(y + h // 2))
-    d.wait_until(lambda: d.xdotool("getmouselocation")[:2] == ["x:%d" % (x + w // 2),
-                                                               "y:%d" % (y + h // 2)], 5,
+    d.xdotool("mousemove", str(x), str(y))
+    d.wait_until(lambda: d.xdotool("getmouselocation")[:2] == ["x:%d" % x, "y:%d" % y], 5,
                  "the pointer over the icon")
     d.xdotool("click", "--repeat", str(repeat), "--delay", "80", str(button))
 
 
-def menu_entry(d, access_key):
-    """Right click on the icon, then the entry's access key, as a keyboard user would."""
-    before = set(d.windows(classname=CLASS))
+def popups(d):
+    """Mapped override-redirect windows: menus (and tooltips)."""
+    found = []
+    for line in d.run("xwininfo", "-root", "-children").splitlines():
+        window = line.split()[0] if line.strip().startswith("0x") else None
+        if window:
+            stats = d.run("xwininfo", "-id", window, "-stats")
+            if "IsViewable" in stats and "Override Redirect State: yes" in stats:
+                found.append(window)
+    return found
+
+
+def menu_entry(d, access_key, shot=None):
+    """Right click on the icon, then the entry's access key, as a keyboard user would. The menu
+    is the program's own on trayer and the panel's elsewhere: either way a new pop-up window."""
+    before = set(popups(d))
     click_icon(d, 3)
-    d.wait_until(lambda: set(d.windows(classname=CLASS)) - before, 5,
-                 "the menu after a right click on the icon")
+    menu = d.wait_until(lambda: set(popups(d)) - before, 5, "a menu after a right click on the icon")
+    if shot and os.environ.get("HOPSMELD_E2E_SHOTS"):
+        d.screenshot(os.path.join(os.environ["HOPSMELD_E2E_SHOTS"], shot))
     d.xdotool("key", access_key)
+    return menu
 
 
 def start(d, program):
@@ -108,7 +150,91 @@ def sigterm(program):
         d.wait_until(lambda: not xembed_icons(d), 5, "the icon to go after SIGTERM")
 
 
-CASES = [icon_and_menu, sigterm]
+def per_host(*hosts):
+    """A case written as case(program, host) becomes one case for each host."""
+    def cases(case):
+        def on(host):
+            run = lambda program: case(program, host)
+            run.__name__, run.__doc__ = "%s_%s" % (case.__name__, host), "%s (%s)" % (
+                case.__doc__.strip(), host)
+            return run
+        return [on(host) for host in hosts]
+    return cases
+
+
+def exit_button(d, app):
+    the_shown(app, pyatspi.ROLE_PUSH_BUTTON, "Exit").queryAction().doAction(0)
+    d.wait_until(lambda: not d.windows(), 5, "the Exit button to hide the window")
+
+
+@per_host("xfce", "lxqt")
+def activate_and_panel_menu(program, host):
+    """StatusNotifierItem host: a click opens, the panel draws the menu, Open and Exit work"""
+    with Desktop(tray=host, atspi=True) as d:
+        p, app = start(d, program)
+        d.wait_until(lambda: len(icons(d)) == 1, 10, "one item registered with the watcher")
+        for clicks in (1, 2):  # the host's Activate, once or twice
+            step("%d left click(s) bring the hidden window back" % clicks)
+            exit_button(d, app)
+            click_icon(d, 1, repeat=clicks)
+            d.wait_until(lambda: d.windows(), 5, "the window after %d click(s)" % clicks)
+        d.holds(lambda: len(d.windows()) == 1 and len(icons(d)) == 1, 0.5,
+                "one window and one icon after the clicks")
+
+        step("right click: the panel's menu; Open shows the first tab, caret in the first box")
+        the_shown(app, pyatspi.ROLE_PAGE_TAB, "About").queryAction().doAction(0)
+        exit_button(d, app)
+        menu_entry(d, "o", shot="menu-%s.png" % host)
+        d.wait_until(lambda: d.windows(), 5, "Open Hopsmeld Helper to show the window")
+        txt1 = the_shown(app, pyatspi.ROLE_TEXT, "Enter Original Gravity")
+        d.wait_until(lambda: has_focus(txt1), 5, "the caret in the first box")
+
+        step("Exit from the panel's menu: status 0, and the item leaves the watcher")
+        menu_entry(d, "e")
+        status = p.wait(5)
+        if status != 0:
+            raise Failure("Exit from the panel's menu: %s" % ("still running" if status is None
+                                                              else "status %d" % status))
+        d.wait_until(lambda: not d.sni_items(), 5, "the item to leave the watcher")
+
+
+@per_host("trayer", "xfce")
+def unfocused_window(program, host):
+    """A window manager that does not focus new windows: the icon is there all the same"""
+    with Desktop(tray=host, focus_new=False, atspi=True) as d:
+        p = d.start_program(program)
+        window = d.wait_until(lambda: d.windows(), 15, "the window")[0]
+        d.wait_until(lambda: len(icons(d)) == 1, 10, "the icon of a window never activated")
+        if d.active_window() == window:
+            raise Failure("openbox focused the new window: the case tests nothing")
+        exit_button(d, d.application(p.pid))
+        d.holds(lambda: p.running() and len(icons(d)) == 1, 0.5, "the hidden window kept no icon")
+        click_icon(d, 1, repeat=2)
+        d.wait_until(lambda: d.windows(), 5, "the window back from the icon")
+
+
+@per_host("trayer", "xfce")
+def host_restart(program, host):
+    """The host restarts: the icon comes back; with no host, closing ends the program"""
+    with Desktop(tray=host) as d:
+        p = d.start_program(program)
+        window = d.wait_until(lambda: d.windows(), 15, "the window")[0]
+        d.wait_until(lambda: len(icons(d)) == 1, 10, "the icon")
+        d.stop_tray()
+        d.start_tray()
+        d.wait_until(lambda: len(icons(d)) == 1, 10, "the icon back in the restarted host")
+
+        step("no host: a close request clears and ends instead of stranding a hidden window")
+        d.stop_tray()
+        d.xdotool("windowactivate", "--sync", window)
+        d.xdotool("key", "alt+F4")
+        status = p.wait(5)
+        if status != 0:
+            raise Failure("closing without a host: %s" % ("still running" if status is None
+                                                          else "status %d" % status))
+
+
+CASES = [icon_and_menu, sigterm, *activate_and_panel_menu, *unfocused_window, *host_restart]
 
 if __name__ == "__main__":
     main(CASES)
