@@ -95,6 +95,9 @@ void Form1TrayTest::oneIconWithTheCaptionAsTip() {
     QVERIFY(icon->isVisible());
     QCOMPARE(icon->toolTip(), "Merow Hopsmeld Helper");
     QVERIFY(!icon->icon().isNull());
+    // trayer speaks XEmbed: the window pops the menu up itself, so Qt must not as well.
+    QCOMPARE(window_->trayIcon().host(), TrayHost::XEmbed);
+    QCOMPARE(icon->contextMenu(), nullptr);
     // Activated again (shown from the tray): still the same, single icon.
     window_->hide();
     window_->trayCallback(515);

@@ -36,9 +36,8 @@ void TrayIcon::add(const QIcon& icon, const QString& tip, QMenu* menu) {
         icon_ = std::make_unique<QSystemTrayIcon>(icon);
         icon_->setToolTip(tip);
         // Qt's D-Bus tray publishes the menu for hosts that draw it, and gives the menu a
-        // platform twin to do so; Qt's XEmbed tray makes none. A theme's own native twin would
-        // keep the menu from being published, so it goes first.
-        menu->setPlatformMenu(nullptr);
+        // platform twin to do so; Qt's XEmbed tray makes none. Set before the first show, so
+        // the item a host first sees already has its menu.
         icon_->setContextMenu(menu);
         host_ = menu->platformMenu() ? TrayHost::StatusNotifier : TrayHost::XEmbed;
         // An XEmbed icon would pop the menu up by itself on a right press, besides the window.
