@@ -39,15 +39,18 @@ class WindowTest : public QObject {
     // Runs `inside` once the menu or message box that `open` shows is up, then closes it.
     void whileOpen(std::function<void()> open, std::function<void(QWidget*)> inside) {
         bool ran = false;
-        QTimer::singleShot(100, [&] {
+        QTimer poll;
+        poll.callOnTimeout([&] {
             QWidget* popup = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
                                                                : QApplication::activeModalWidget();
-            QVERIFY(popup);
-            inside(popup);
+            if (!popup || ran)
+                return;
             ran = true;
+            inside(popup);
             if (popup->isVisible())
                 popup->close();
         });
+        poll.start(20);
         open();
         QVERIFY(ran);
     }
