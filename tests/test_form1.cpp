@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -55,6 +56,8 @@ class Form1Test : public QObject {
     void typingMirrors();
     void textWrittenByCodeDoesNotMirror();
     void autoRepeatIsOneRelease();
+    void loneAltIsAKeyToo_data();
+    void loneAltIsAKeyToo();
     void calculateBottling();
 
   private:
@@ -168,6 +171,43 @@ void Form1Test::autoRepeatIsOneRelease() {
     QKeyEvent real(QEvent::KeyRelease, Qt::Key_5, Qt::NoModifier, "5", false);
     QApplication::sendEvent(window_->txt6, &real);
     QCOMPARE(window_->txt7->text(), "4.00");
+}
+
+void Form1Test::loneAltIsAKeyToo_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("mirror"); // what txt6 or txt7 shows afterwards
+    QTest::newRow("volume") << "txt6"
+                            << "5"
+                            << "4.00";
+    QTest::newRow("weight") << "txt7"
+                            << "4"
+                            << "5.00";
+    QTest::newRow("elsewhere") << "txt5"
+                               << "1.050"
+                               << "";
+}
+
+void Form1Test::loneAltIsAKeyToo() {
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    QFETCH(QString, mirror);
+    window_->SSTab1->setCurrentIndex(1);
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    auto* typed = window_->findChild<QLineEdit*>(box);
+    QLineEdit* mirrored = box == "txt7" ? window_->txt6 : window_->txt7;
+    typed->setText(text);
+    typed->setFocus();
+
+    // Alt down and up through the window, as the platform delivers keys: the modifiers as they
+    // were before each key, and the key goes to whichever widget has the focus by then.
+    QWindow* handle = window_->windowHandle();
+    QTest::simulateEvent(handle, true, Qt::Key_Alt, Qt::NoModifier, QString(), false);
+    QTest::simulateEvent(handle, false, Qt::Key_Alt, Qt::AltModifier, QString(), false);
+
+    QCOMPARE(mirrored->text(), mirror);
+    QCOMPARE(QApplication::focusWidget(), window_->menuBar()); // the menu bar's as anywhere
 }
 
 void Form1Test::calculateBottling() {
