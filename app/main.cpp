@@ -1,9 +1,9 @@
+#include "application.h"
 #include "form1.h"
 #include "process_end.h"
 #include "startup_guard.h"
 #include "termination.h"
-
-#include <QApplication>
+#include "uncaught_failure.h"
 
 #include <optional>
 
@@ -11,7 +11,7 @@ int main(int argc, char* argv[]) {
     int status = 0;
     {
         std::optional<hopsmeld::StartupGuard> guard(std::in_place);
-        QApplication app(argc, argv);
+        hopsmeld::Application app(argc, argv);
         guard.reset();
         QApplication::setApplicationName(QStringLiteral("Merow Hopsmeld Helper"));
         QApplication::setApplicationVersion(QStringLiteral("2.1.2"));
@@ -21,6 +21,7 @@ int main(int argc, char* argv[]) {
         hopsmeld::Form1 window;
         hopsmeld::endOnTerminationSignals([&window] { window.endProgram(); });
         hopsmeld::endWhenTheSessionEnds([&window] { window.endProgram(); });
+        hopsmeld::onUncaughtFailure([&window] { window.endProgram(); }); // takes the icon away
         window.show();
         status = QApplication::exec();
     }

@@ -1,0 +1,146 @@
+// A failure no handler catches ends the program after saying so: the message box, the clean-up
+// that takes the tray icon away, and status 1, without an abort. Each case fails for real in a
+// child process of this test, which reads the box from inside its own event loop.
+#include "application.h"
+#include "form1.h"
+#include "uncaught_failure.h"
+
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+#include <cstdio>
+#include <new>
+#include <stdexcept>
+
+#include <sys/resource.h>
+
+using namespace hopsmeld;
+
+namespace {
+
+const char* const kCaseVariable = "HOPSMELD_TEST_FAILURE";
+
+void say(const QString& line) {
+    std::printf("%s\n", line.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+// Allocates until the address space runs out, and keeps what it got: the report must manage
+// with the memory it set aside.
+void exhaustMemory() {
+    long sizeKb = 0;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmSize:"))
+                sizeKb = line.mid(7).trimmed().split(' ').first().toLong();
+    const rlimit limit{rlim_t(sizeKb + 1024) * 1024, RLIM_INFINITY};
+    setrlimit(RLIMIT_AS, &limit);
+    // Large pieces first, then ever smaller ones into the gaps the large ones cannot use; each
+    // piece holds the one before, so keeping them needs no memory of its own.
+    struct Piece {
+        Piece* previous;
+    };
+    static Piece* hoard = nullptr;
+    for (std::size_t size : {64 * 1024, 4096, 256, 16}) {
+        try {
+            for (;;)
+                hoard = new (::operator new(size)) Piece{hoard};
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    throw std::bad_alloc();
+}
+
+// The child: a real window with its icon, then the failure from an event handler.
+int failInChild(int argc, char* argv[]) {
+    Application app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    Form1 window;
+    window.show();
+    onUncaughtFailure([&window] {
+        window.endProgram();
+        say(QStringLiteral("icon after: %1").arg(window.trayIcon().isShown()));
+    });
+    QTimer reader;
+    QObject::connect(&reader, &QTimer::timeout, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        say(QStringLiteral("title: ") + box->windowTitle());
+        say(QStringLiteral("text: ") + box->text());
+        say(QStringLiteral("icon: %1").arg(int(box->icon())));
+        box->button(QMessageBox::Ok)->click();
+    });
+    reader.start(10);
+    const QByteArray kind = qgetenv(kCaseVariable);
+    QTimer::singleShot(0, &window, [&window, kind] {
+        if (!QTest::qWaitForWindowActive(&window))
+            say(QStringLiteral("the window never became active"));
+        say(QStringLiteral("icon before: %1").arg(window.trayIcon().isShown()));
+        if (kind == "exception")
+            throw std::runtime_error("the hydrometer broke");
+        if (kind == "not an exception")
+            throw 42;
+        if (kind == "terminate")
+            std::terminate();
+        if (kind == "memory")
+            exhaustMemory();
+    });
+    return QApplication::exec();
+}
+
+} // namespace
+
+class UncaughtFailureTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void reportedThenEnded_data();
+    void reportedThenEnded();
+};
+
+void UncaughtFailureTest::reportedThenEnded_data() {
+    QTest::addColumn<QString>("description");
+    QTest::newRow("exception") << "the hydrometer broke";
+    QTest::newRow("not an exception") << "an unknown failure";
+    QTest::newRow("terminate") << "an internal error";
+    QTest::newRow("memory") << "not enough memory";
+}
+
+void UncaughtFailureTest::reportedThenEnded() {
+    QFETCH(QString, description);
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(kCaseVariable, QTest::currentDataTag());
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath());
+    QVERIFY(child.waitForFinished(30000));
+
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit); // no abort, no core
+    QCOMPARE(child.exitCode(), 1);
+    const QStringList seen = QString::fromUtf8(child.readAllStandardOutput()).split('\n');
+    const QStringList expected = {
+        "icon before: 1",
+        "title: Merow Hopsmeld Helper",
+        "text: An unexpected failure ends the program: " + description,
+        "icon: 3", // critical
+        "icon after: 0",
+        "",
+    };
+    QCOMPARE(seen, expected);
+    QVERIFY(child.readAllStandardError().contains(
+        ("merow-hopsmeld-helper: " + description + "\n").toUtf8()));
+}
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsSet(kCaseVariable))
+        return failInChild(argc, argv);
+    QCoreApplication app(argc, argv);
+    UncaughtFailureTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_uncaught_failure.moc"
