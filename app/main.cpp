@@ -1,6 +1,7 @@
 #include "application.h"
 #include "form1.h"
 #include "process_end.h"
+#include "session_instance.h"
 #include "startup_guard.h"
 #include "termination.h"
 #include "uncaught_failure.h"
@@ -18,7 +19,13 @@ int main(int argc, char* argv[]) {
         // The program lives on in the notification area with its window hidden.
         QApplication::setQuitOnLastWindowClosed(false);
 
+        hopsmeld::SessionInstance instance;
+        if (instance.claim() == hopsmeld::SessionInstance::Role::HandedOver)
+            return 0; // the program already running shows its window instead
+
         hopsmeld::Form1 window;
+        // As a double click on the tray icon would: the window as it was left, no sound.
+        instance.onActivate([&window] { window.trayCallback(hopsmeld::LeftButtonDoubleClick); });
         hopsmeld::endOnTerminationSignals([&window] { window.endProgram(); });
         hopsmeld::endWhenTheSessionEnds([&window] { window.endProgram(); });
         hopsmeld::onUncaughtFailure([&window] { window.endProgram(); }); // takes the icon away
