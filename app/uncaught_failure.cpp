@@ -15,9 +15,10 @@ namespace hopsmeld {
 
 namespace {
 
-// Enough address space for the message box when an allocation has just failed: released before
-// the box is built. Untouched, it costs no memory, only addresses.
-constexpr std::size_t kReserveBytes = 32 * 1024 * 1024;
+// Address space for the message box when an allocation has just failed, released before the box
+// is built: the box took less than 2 MB on a 1280x1024 screen; this leaves room for larger
+// screens and scaling. Untouched, it costs no memory, only addresses.
+constexpr std::size_t kReserveBytes = 16 * 1024 * 1024;
 void* reserve = nullptr;
 
 // Made before anything can fail, so reporting a failure needs no new text.

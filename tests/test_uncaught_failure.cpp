@@ -27,30 +27,24 @@ void say(const QString& line) {
     std::fflush(stdout);
 }
 
-// Allocates until the address space runs out, and keeps what it got: the report must manage
-// with the memory it set aside.
+// Leaves the address space a megabyte to grow, then takes all of it and keeps it, large pieces
+// first, then ever smaller ones into the gaps; each piece holds the one before.
 void exhaustMemory() {
-    long sizeKb = 0;
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly))
-        for (const QByteArray& line : status.readAll().split('\n'))
-            if (line.startsWith("VmSize:"))
-                sizeKb = line.mid(7).trimmed().split(' ').first().toLong();
-    const rlimit limit{rlim_t(sizeKb + 1024) * 1024, RLIM_INFINITY};
+    QFile statm(QStringLiteral("/proc/self/statm")); // the size first, in pages
+    const long pages =
+        statm.open(QIODevice::ReadOnly) ? statm.readLine().split(' ')[0].toLong() : 0;
+    const rlimit limit{rlim_t(pages) * 4096 + (1 << 20), RLIM_INFINITY};
     setrlimit(RLIMIT_AS, &limit);
-    // Large pieces first, then ever smaller ones into the gaps the large ones cannot use; each
-    // piece holds the one before, so keeping them needs no memory of its own.
     struct Piece {
         Piece* previous;
     };
     static Piece* hoard = nullptr;
-    for (std::size_t size : {64 * 1024, 4096, 256, 16}) {
+    for (std::size_t size : {1 << 16, 1 << 12, 1 << 8, 1 << 4})
         try {
             for (;;)
                 hoard = new (::operator new(size)) Piece{hoard};
         } catch (const std::bad_alloc&) {
         }
-    }
     throw std::bad_alloc();
 }
 
