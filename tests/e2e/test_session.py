@@ -57,6 +57,19 @@ def second_start_shows_the_first(program):
         if not first.running() or len(d.windows()) != 1 or len(icons(d)) != 1:
             raise Failure("not one program with one window and one icon: " + first.output())
 
+        step("the desktop's other calls: Open brings the window back, an unknown action is refused")
+        the_shown(app, pyatspi.ROLE_PUSH_BUTTON, "Exit").queryAction().doAction(0)
+        d.wait_until(lambda: not d.windows(), 5, "the window to hide")
+        call = ["gdbus", "call", "--session", "-d", "org.example.HopsmeldHelper", "-o",
+                "/org/example/HopsmeldHelper", "-m"]
+        subprocess.run(call + ["org.freedesktop.Application.Open", "['file:///brew.txt']", "{}"], env=d.env, check=True,
+                       stdout=subprocess.DEVNULL)
+        d.wait_until(d.windows, 5, "the window after Open")
+        refused = subprocess.run(call + ["org.freedesktop.Application.ActivateAction", "brew", "[]", "{}"],
+                                 env=d.env, capture_output=True, text=True)
+        if refused.returncode == 0 or "InvalidArgs" not in refused.stderr:
+            raise Failure("ActivateAction of an unknown action: %r" % (refused.stderr or refused.stdout))
+
 
 def starts_at_once_leave_one(program):
     """two starts at the same moment: one runs, the other ends with 0"""
