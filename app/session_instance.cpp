@@ -47,7 +47,11 @@ SessionInstance::Role SessionInstance::claim() {
         const auto owned =
             bus.interface()->registerService(kName, QDBusConnectionInterface::DontQueueService,
                                              QDBusConnectionInterface::DontAllowReplacement);
-        if (owned.isValid() && owned.value() == QDBusConnectionInterface::ServiceRegistered)
+        if (!owned.isValid()) {
+            error = owned.error();
+            break;
+        }
+        if (owned.value() == QDBusConnectionInterface::ServiceRegistered)
             return Role::First;
         QDBusMessage call =
             QDBusMessage::createMethodCall(kName, kPath, kInterface, QStringLiteral("Activate"));
@@ -56,14 +60,13 @@ SessionInstance::Role SessionInstance::claim() {
         if (reply.type() == QDBusMessage::ReplyMessage)
             return Role::HandedOver;
         error = QDBusError(reply);
-        if (error.type() != QDBusError::ServiceUnknown && error.type() != QDBusError::NoReply &&
-            error.type() != QDBusError::Disconnected)
-            break;
+        if (bus.interface()->isServiceRegistered(kName).value())
+            break; // there, but not answering
     }
     bus.unregisterObject(kPath);
     std::fprintf(stderr,
-                 "merow-hopsmeld-helper: the program already running does not answer (%s); "
-                 "starting another\n",
+                 "merow-hopsmeld-helper: no answer from the copy already running (%s); running "
+                 "on its own\n",
                  error.message().toLocal8Bit().constData());
     return Role::Alone;
 }
