@@ -19,9 +19,9 @@ namespace {
 // is built: the box took less than 2 MB on a 1280x1024 screen; this leaves room for larger
 // screens and scaling. Untouched, it costs no memory, only addresses.
 constexpr std::size_t kReserveBytes = 16 * 1024 * 1024;
-void* reserve = nullptr;
+std::atomic<void*> reserve = nullptr;
 
-// Made before anything can fail, so reporting a failure needs no new text.
+// Made up front: once something has failed, the report builds as little as it can.
 const QString* title = nullptr;
 const QString* lead = nullptr;
 
@@ -66,8 +66,9 @@ void showMessage(const char* description) {
 } // namespace
 
 void prepareUncaughtFailureReport() {
-    if (!reserve)
-        reserve = std::malloc(kReserveBytes);
+    if (title)
+        return;
+    reserve = std::malloc(kReserveBytes);
     title = new QString(QStringLiteral("Merow Hopsmeld Helper"));
     lead = new QString(QStringLiteral("An unexpected failure ends the program: "));
     cleanUp = new std::function<void()>;
@@ -82,8 +83,7 @@ void onUncaughtFailure(std::function<void()> action) {
 void endWithUncaughtFailure(std::exception_ptr failure) {
     // A second failure while the first is reported (the message box runs events) ends at once.
     const bool first = !ending.exchange(true);
-    std::free(reserve);
-    reserve = nullptr;
+    std::free(reserve.exchange(nullptr));
 
     char description[256];
     describe(std::move(failure), description);
