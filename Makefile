@@ -16,6 +16,7 @@ RUN_PACKAGES := libqt6multimedia6 qt6-qpa-plugins fonts-liberation2
 RUN_PACKAGES += qt6-wayland
 TEST_PACKAGES := xvfb openbox trayer x11-utils xdotool pulseaudio pulseaudio-utils locales python3 \
 	python3-pil librsvg2-bin at-spi2-core python3-pyatspi dbus procps xfce4-panel lxqt-panel imagemagick devscripts \
+	xclip libglib2.0-bin \
 	clang-14 libclang-rt-14-dev
 # What packing needs (dpkg-shlibdeps, file), and what the install and package tests check with.
 PACKAGE_PACKAGES := dpkg-dev file

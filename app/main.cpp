@@ -1,9 +1,10 @@
+#include "application.h"
 #include "form1.h"
 #include "process_end.h"
+#include "session_instance.h"
 #include "startup_guard.h"
 #include "termination.h"
-
-#include <QApplication>
+#include "uncaught_failure.h"
 
 #include <optional>
 
@@ -11,16 +12,23 @@ int main(int argc, char* argv[]) {
     int status = 0;
     {
         std::optional<hopsmeld::StartupGuard> guard(std::in_place);
-        QApplication app(argc, argv);
+        hopsmeld::Application app(argc, argv);
         guard.reset();
         QApplication::setApplicationName(QStringLiteral("Merow Hopsmeld Helper"));
         QApplication::setApplicationVersion(QStringLiteral("2.1.2"));
         // The program lives on in the notification area with its window hidden.
         QApplication::setQuitOnLastWindowClosed(false);
 
+        hopsmeld::SessionInstance instance;
+        if (instance.claim() == hopsmeld::SessionInstance::Role::HandedOver)
+            return 0; // the program already running shows its window instead
+
         hopsmeld::Form1 window;
+        // As a double click on the tray icon would: the window as it was left, no sound.
+        instance.onActivate([&window] { window.trayCallback(hopsmeld::LeftButtonDoubleClick); });
         hopsmeld::endOnTerminationSignals([&window] { window.endProgram(); });
         hopsmeld::endWhenTheSessionEnds([&window] { window.endProgram(); });
+        hopsmeld::onUncaughtFailure([&window] { window.endProgram(); }); // takes the icon away
         window.show();
         status = QApplication::exec();
     }

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSystemTrayIcon>
@@ -174,6 +175,38 @@ class WindowTest : public QObject {
                       QCOMPARE(static_cast<QMessageBox*>(box)->text(),
                                "Hey Hop Head You Can't Do That!");
                   });
+    }
+    // A lone Alt as the platform delivers it (the modifiers as they were before each key, the
+    // key to whichever widget has the focus by then): the menu bar takes the focus and the
+    // release, and a mirror box still runs its handler.
+    void loneAlt_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("mirror"); // what txt6 or txt7 shows afterwards
+        QTest::newRow("volume") << "txt6"
+                                << "5"
+                                << "4.00";
+        QTest::newRow("weight") << "txt7"
+                                << "4"
+                                << "5.00";
+        QTest::newRow("elsewhere") << "txt5"
+                                   << "1.050"
+                                   << "";
+    }
+    void loneAlt() {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QString, mirror);
+        w->SSTab1->setCurrentIndex(1);
+        auto* typed = w->findChild<QLineEdit*>(box);
+        typed->setText(text);
+        typed->setFocus();
+        QTest::simulateEvent(w->windowHandle(), true, Qt::Key_Alt, Qt::NoModifier, QString(),
+                             false);
+        QTest::simulateEvent(w->windowHandle(), false, Qt::Key_Alt, Qt::AltModifier, QString(),
+                             false);
+        QCOMPARE((box == "txt7" ? w->txt6 : w->txt7)->text(), mirror);
+        QCOMPARE(QApplication::focusWidget(), w->menuBar());
     }
     void hideAndClear_data() {
         QTest::addColumn<QString>("how");

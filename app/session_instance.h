@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDBusContext>
+#include <QObject>
+#include <QVariantMap>
+
+#include <functional>
+
+// One program per desktop session. The first start takes the name org.example.HopsmeldHelper on
+// the session bus and answers org.freedesktop.Application there; a later start asks it to
+// activate, which brings its window back, and ends. Without a session bus every start runs on
+// its own.
+namespace hopsmeld {
+
+class SessionInstance : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
+
+  public:
+    enum class Role {
+        Alone,     // no session bus, or the running program does not answer
+        First,     // this start owns the name and runs
+        HandedOver // the running program was activated; this start ends
+    };
+
+    // Before the window is made: a start that hands over never shows one.
+    Role claim();
+    void onActivate(std::function<void()> activate) { activate_ = std::move(activate); }
+
+  public slots:
+    Q_SCRIPTABLE void Activate(const QVariantMap& platformData);
+    Q_SCRIPTABLE void Open(const QStringList& uris, const QVariantMap& platformData);
+    Q_SCRIPTABLE void ActivateAction(const QString& name, const QVariantList& parameter,
+                                     const QVariantMap& platformData);
+
+  private:
+    std::function<void()> activate_;
+};
+
+} // namespace hopsmeld
