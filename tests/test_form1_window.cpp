@@ -151,10 +151,6 @@ void Form1WindowTest::controlsFollowTheTable() {
     QVERIFY(w->isVisible());
     QCOMPARE(w->toolTip(), control.tooltip ? QString::fromUtf8(control.tooltip) : QString());
 
-    const QColor text = w->palette().color(QPalette::WindowText);
-    if (control.textColour)
-        QCOMPARE(text.rgb() & 0xFFFFFF, *control.textColour);
-
     const bool mail = control.font == layout::Font::MailLink;
     QCOMPARE(w->font().pixelSize(), mail ? 13 : 11);
     QCOMPARE(w->font().underline(), mail);
