@@ -1,5 +1,6 @@
 #include "form1.h"
 #include "process_end.h"
+#include "program_version.h"
 #include "startup_guard.h"
 #include "termination.h"
 
@@ -14,7 +15,7 @@ int main(int argc, char* argv[]) {
         QApplication app(argc, argv);
         guard.reset();
         QApplication::setApplicationName(QStringLiteral("Merow Hopsmeld Helper"));
-        QApplication::setApplicationVersion(QStringLiteral("2.1.2"));
+        QApplication::setApplicationVersion(QStringLiteral(HOPSMELD_VERSION));
         // The program lives on in the notification area with its window hidden.
         QApplication::setQuitOnLastWindowClosed(false);
 

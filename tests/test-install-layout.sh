@@ -28,8 +28,8 @@ layout() { # layout ROOT: the checks on one installed tree
     expected+=("$root/lib/$name/plugins/libhopsmeld-cue.so")
     check "the sound cue's module is beside the program" \
         test -f "$root/lib/$name/plugins/libhopsmeld-cue.so"
-    for file in Burp.wav help/Hopsmeld.html help/Beerhlp.html; do
-        check "$(basename "$file") is beside the program" same "$source/assets/$file" \
+    for file in "$source/assets/Burp.wav" "$build/bin/Hopsmeld.html" "$source/assets/help/Beerhlp.html"; do
+        check "$(basename "$file") is beside the program" same "$file" \
             "$root/lib/$name/$(basename "$file")"
     done
     check "bin/$name is a symbolic link" test -L "$link"

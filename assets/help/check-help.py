@@ -5,8 +5,9 @@ Fails (exit status 1, with a message) when a help page is missing, lacks a
 <title> or an <h1>, has a "#anchor" link without a matching id/name, or is
 missing key facts. Standard library only.
 
-Usage: python3 assets/help/check-help.py [HELP_DIR]
-HELP_DIR defaults to the directory this script lives in.
+Usage: python3 assets/help/check-help.py HELP_DIR
+HELP_DIR is where the build places the pages beside the program (build/bin): Hopsmeld.html is
+made there from Hopsmeld.html.in, with the project's version.
 """
 import os
 import sys
@@ -125,7 +126,7 @@ def check_file(path, req):
 
 
 def main():
-    here = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
+    here = sys.argv[1]
     errors = []
     for name, req in REQUIRED.items():
         errors += check_file(os.path.join(here, name), req)
