@@ -18,6 +18,8 @@ TEST_PACKAGES := xvfb openbox trayer x11-utils xdotool pulseaudio pulseaudio-uti
 PACKAGE_PACKAGES := dpkg-dev file
 TEST_PACKAGES += $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream binutils-mingw-w64-x86-64 \
 	strace
+# A dark desktop theme for the label contrast test: GTK's Adwaita through Qt's GTK platform theme.
+TEST_PACKAGES += qt6-gtk-platformtheme
 
 .PHONY: run test build clean deps test-deps screenshots package package-deps
 
