@@ -12,7 +12,7 @@ PROGRAM := $(BUILD_DIR)/bin/merow-hopsmeld-helper
 BUILD_PACKAGES := cmake make g++ qt6-base-dev qt6-multimedia-dev
 RUN_PACKAGES := libqt6multimedia6 qt6-qpa-plugins fonts-liberation2
 TEST_PACKAGES := xvfb openbox trayer x11-utils xdotool pulseaudio pulseaudio-utils locales python3 \
-	python3-pil librsvg2-bin at-spi2-core python3-pyatspi dbus procps devscripts \
+	python3-pil librsvg2-bin at-spi2-core python3-pyatspi dbus procps xfce4-panel lxqt-panel imagemagick devscripts \
 	clang-14 libclang-rt-14-dev
 # What packing needs (dpkg-shlibdeps, file), and what the install and package tests check with.
 PACKAGE_PACKAGES := dpkg-dev file
