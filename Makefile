@@ -1,5 +1,6 @@
 # make run   - install what is missing, build, start the program
 # make test  - install what is missing, build, run every test
+# make check - build, run the unit and widget tests (the everyday loop, under 30 s)
 # make build - configure and build in build/
 # make package - build the Debian package build/merow-hopsmeld-helper_<version>_<arch>.deb
 # make clean - remove build/
@@ -16,18 +17,20 @@ TEST_PACKAGES := xvfb openbox trayer x11-utils xdotool pulseaudio pulseaudio-uti
 	clang-14 libclang-rt-14-dev
 # What packing needs (dpkg-shlibdeps, file), and what the install and package tests check with.
 PACKAGE_PACKAGES := dpkg-dev file
-TEST_PACKAGES += $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream binutils-mingw-w64-x86-64 \
-	strace
+TEST_PACKAGES += $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream binutils-mingw-w64-x86-64
 # A dark desktop theme for the label contrast test: GTK's Adwaita through Qt's GTK platform theme.
 TEST_PACKAGES += qt6-gtk-platformtheme
 
-.PHONY: run test build clean deps test-deps screenshots package package-deps
+.PHONY: run test check build clean deps test-deps screenshots package package-deps
 
 run: deps build
 	$(PROGRAM)
 
 test: deps test-deps build
-	cd $(BUILD_DIR) && ctest --output-on-failure
+	cd $(BUILD_DIR) && ctest --output-on-failure --parallel 2
+
+check: build
+	cd $(BUILD_DIR) && ctest --output-on-failure --parallel 2 -L 'unit|widget'
 
 build:
 	cmake -S . -B $(BUILD_DIR)

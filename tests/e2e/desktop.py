@@ -1,14 +1,9 @@
-"""A private desktop per test case, torn down by process group even when the case fails.
-
-    with Desktop(tray="trayer", sound=True, atspi=True) as d:
-        p = d.start_program(PROGRAM)
-        d.wait_until(d.windows, what="the window")
-
-Xvfb (a free display from -displayfd, 96 dpi), a private session bus, openbox (focus_new=False:
-new windows are not focused), a notification area (None; "trayer", XEmbed; "xfce" or "lxqt",
-StatusNotifierItem hosts), PulseAudio with a null sink and a low-latency reader on its monitor,
-the accessibility bus. HOME and the XDG folders are private. As a command it runs one program
-inside such a desktop: desktop.py [--tray HOST] [--sound] [--atspi] -- COMMAND...
+"""A private desktop per test case, torn down by process group even when the case fails:
+Xvfb (-displayfd, 96 dpi), a session bus, openbox (focus_new=False: new windows not focused), a
+tray host (None, "trayer" for XEmbed, "xfce" or "lxqt" for StatusNotifierItem), PulseAudio with a
+null sink and a low-latency monitor reader, AT-SPI; HOME and the XDG folders private.
+    with Desktop(tray="trayer", sound=True) as d: p = d.start_program(PROGRAM) ...
+As a command: desktop.py [--tray HOST] [--sound] [--atspi] -- COMMAND...
 """
 import math, os, shutil, signal, struct, subprocess, sys, tempfile, time
 
@@ -27,20 +22,18 @@ def step(message):
 
 
 def wait_until(probe, timeout=10, what=None):
-    """Polls probe() every 10 ms and returns its first true answer. On timeout raises Failure
-    naming `what`, or returns the last answer when `what` is None."""
+    """probe()'s first true answer, polled every 10 ms. On timeout: Failure naming `what`, or
+    the last answer when `what` is None."""
     end = time.monotonic() + timeout
-    while True:
-        answer = probe()
-        if answer or time.monotonic() > end:
-            if not answer and what is not None:
-                raise Failure("waited %g s for %s" % (timeout, what))
-            return answer
+    while not (answer := probe()) and time.monotonic() < end:
         time.sleep(0.01)
+    if not answer and what is not None:
+        raise Failure("waited %g s for %s" % (timeout, what))
+    return answer
 
 
 def holds(probe, seconds, what):
-    """For what must NOT happen: probe() stays true for the whole time, else Failure(what)."""
+    """For what must not happen: probe() stays true all the time, or Failure(what)."""
     end = time.monotonic() + seconds
     while time.monotonic() < end:
         if not probe():
@@ -49,10 +42,9 @@ def holds(probe, seconds, what):
 
 
 def _group_gone(group):
-    for entry in filter(str.isdigit, os.listdir("/proc")):
+    for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
-            with open("/proc/%s/stat" % entry) as file:
-                state, _, pgrp = file.read().rsplit(")", 1)[1].split()[:3]
+            state, _, pgrp = open("/proc/%s/stat" % pid).read().rsplit(")", 1)[1].split()[:3]
         except OSError:
             continue
         if int(pgrp) == group and state != "Z":  # zombies wait for whoever reaps them
@@ -61,12 +53,12 @@ def _group_gone(group):
 
 
 class Program:
-    """A process in a process group of its own; its output is kept for the failure report."""
+    """A process in a group of its own; its output is kept for the failure report."""
 
     def __init__(self, args, env, cwd=None, pass_fds=()):
         self.log = tempfile.TemporaryFile("w+")
-        self.process = subprocess.Popen(args, env=env, cwd=cwd, stdout=self.log, pass_fds=pass_fds,
-                                        stderr=subprocess.STDOUT, start_new_session=True)
+        self.process = subprocess.Popen(args, env=env, cwd=cwd, stdout=self.log, stderr=subprocess.STDOUT,
+                                        pass_fds=pass_fds, start_new_session=True)
         self.pid = self.process.pid
 
     def running(self):
@@ -99,42 +91,51 @@ class Program:
 
 
 class Recording:
-    """The sink's monitor from its start on, 8 kHz mono."""
+    """The sink's monitor from its start on, 8 kHz mono, cut in 10 ms blocks."""
 
     def __init__(self, env, path):
         self.path, self.started, self.samples = path, time.monotonic(), None
         self.file = open(path, "wb")
-        self.process = subprocess.Popen(
-            ["parec", "--raw", "--format=s16le", "--channels=1", "--rate=8000",
-             "--latency-msec=20", "--device=%s.monitor" % SINK], env=env, stdout=self.file)
+        self.process = subprocess.Popen(["parec", "--raw", "--format=s16le", "--channels=1", "--rate=8000",
+                                         "--latency-msec=20", "--device=%s.monitor" % SINK], env=env, stdout=self.file)
+
+    def _read(self):
+        data = open(self.path, "rb").read()
+        s = struct.unpack("<%dh" % (len(data) // 2), data[: len(data) // 2 * 2])
+        return [math.sqrt(sum(x * x for x in s[i:i + 80]) / 80) > 328 for i in range(0, len(s) - 80, 80)]
+
+    @staticmethod
+    def _count(loud, gap):
+        return sum(1 for i, l in enumerate(loud) if l and not any(loud[max(0, i - int(gap * 100)):i]))
 
     def stop(self):
-        if self.samples is None:
-            # The monitor arrives late: wait until the recording covers the time gone by.
+        if self.samples is None:  # the monitor runs late: wait until it covers the time gone by
             wanted = int((time.monotonic() - self.started - 0.1) * 16000)
             wait_until(lambda: os.path.getsize(self.path) >= wanted, 5)
             self.process.terminate()
             self.process.wait()
             self.file.close()
-            with open(self.path, "rb") as file:
-                data = file.read()
-            self.samples = struct.unpack("<%dh" % (len(data) // 2), data[: len(data) // 2 * 2])
+            self.samples = self._read()
         return self.samples
 
     def loud(self):
-        """One flag per 10 ms: louder than -40 dBFS."""
-        s = self.stop()
-        return [math.sqrt(sum(x * x for x in s[i:i + 80]) / 80) > 328 for i in range(0, len(s) - 80, 80)]
+        """One flag per 10 ms block: louder than -40 dBFS."""
+        return self.stop()
 
     def bursts(self, gap=0.1):
         """Sounds with at least `gap` seconds of silence before each."""
-        loud, quiet = self.loud(), int(gap * 100)
-        return sum(1 for i, l in enumerate(loud) if l and not any(loud[max(0, i - quiet):i]))
+        return self._count(self.stop(), gap)
+
+    def wait_for(self, count, timeout=5, gap=0.1):
+        """Until `count` sounds have been heard and have ended; the recording goes on."""
+        def heard():
+            loud = self._read()
+            return self._count(loud, gap) >= count and not any(loud[-int(gap * 100):])
+        wait_until(heard, timeout, "%d sounds" % count)
 
 
 class Desktop:
-    def __init__(self, wm=True, focus_new=True, tray=None, sound=False, atspi=False,
-                 screen="1280x1024x24"):
+    def __init__(self, wm=True, focus_new=True, tray=None, sound=False, atspi=False, screen="1280x1024x24"):
         assert tray in TRAY_HOSTS, tray
         self.wm, self.focus_new, self.tray, self.sound, self.atspi = wm, focus_new, tray, sound, atspi
         self.screen, self.services, self.programs, self.recordings = screen, [], [], []
@@ -152,16 +153,13 @@ class Desktop:
                         LC_ALL="C.UTF-8", PULSE_SERVER=NO_SOUND)
         try:
             self.display = self.env["DISPLAY"] = ":" + self._announced(
-                ["Xvfb", "-displayfd", "FD", "-screen", "0", self.screen, "-dpi", "96",
-                 "-nolisten", "tcp", "-noreset"])
-            self.env["DBUS_SESSION_BUS_ADDRESS"] = self._announced(
-                ["dbus-daemon", "--session", "--nofork", "--print-address=FD"])
-            # This process uses the bus too (accessibility, the tray watcher).
-            os.environ.pop("AT_SPI_BUS_ADDRESS", None)
-            for key in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"):
-                os.environ[key] = self.env[key]
-            for part, wanted in (("openbox", self.wm), ("pulse", self.sound),
-                                 ("atspi", self.atspi), (self.tray, self.tray)):
+                "Xvfb", "-displayfd", "FD", "-screen", "0", self.screen, "-dpi", "96", "-nolisten", "tcp", "-noreset")
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = self._announced("dbus-daemon", "--session", "--nofork",
+                                                                   "--print-address=FD")
+            os.environ.pop("AT_SPI_BUS_ADDRESS", None)  # this process uses the bus too
+            os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
+            for part, wanted in (("openbox", self.wm), ("pulse", self.sound), ("atspi", self.atspi),
+                                 (self.tray, self.tray)):
                 if wanted:
                     getattr(self, "_start_" + part)()
         except BaseException:
@@ -171,9 +169,8 @@ class Desktop:
 
     def __exit__(self, *exc):
         for recording in self.recordings:
-            if recording.process.poll() is None:
-                recording.process.kill()
-                recording.process.wait()
+            recording.process.kill()
+            recording.process.wait()
         for program in reversed(self.services + self.programs):
             program.stop()
         os.environ.clear()
@@ -181,44 +178,37 @@ class Desktop:
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def folder(self, *parts):
-        path = os.path.join(self.dir, *parts)
-        os.makedirs(path, exist_ok=True)
+        os.makedirs(path := os.path.join(self.dir, *parts), exist_ok=True)
         return path
 
     def _service(self, *args):
         self.services.append(Program(args, self.env))
 
-    def _announced(self, args):
+    def _announced(self, *args):
         """Starts a service that writes one line to descriptor FD once it is ready."""
         read, write = os.pipe()
         service = Program([a.replace("FD", str(write)) for a in args], self.env, pass_fds=(write,))
         self.services.append(service)
         os.close(write)
         with os.fdopen(read) as pipe:
-            line = pipe.readline().strip()
-        if not line:
-            raise Failure("%s did not start: %s" % (args[0], service.output()))
+            if not (line := pipe.readline().strip()):
+                raise Failure("%s did not start: %s" % (args[0], service.output()))
         return line
 
     def _start_openbox(self):
-        with open("/etc/xdg/openbox/rc.xml") as file:
-            rc = file.read()
-        if not self.focus_new:
-            rc = rc.replace("<focusNew>yes</focusNew>", "<focusNew>no</focusNew>")
+        rc = open("/etc/xdg/openbox/rc.xml").read()
         with open(os.path.join(self.dir, "openbox.xml"), "w") as file:
-            file.write(rc)
+            file.write(rc if self.focus_new else rc.replace("<focusNew>yes", "<focusNew>no"))
         self._service("openbox", "--sm-disable", "--config-file", file.name)
-        wait_until(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"),
-                   10, "openbox")
+        wait_until(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"), 10, "openbox")
 
     def _start_pulse(self):
         socket = self.env["XDG_RUNTIME_DIR"] + "/pulse/native"
         self.env.update(PULSE_SERVER="unix:" + socket, HOPSMELD_TEST_SINK=SINK)
-        self._service("pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
-                      "--use-pid-file=no", "-L", "module-native-protocol-unix socket=" + socket,
-                      "-L", "module-null-sink sink_name=" + SINK)
-        wait_until(lambda: subprocess.run(["pactl", "info"], env=self.env,
-                                          capture_output=True).returncode == 0, 10, "PulseAudio")
+        self._service("pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no",
+                      "-L", "module-native-protocol-unix socket=" + socket, "-L", "module-null-sink sink_name=" + SINK)
+        wait_until(lambda: subprocess.run(["pactl", "info"], env=self.env, capture_output=True).returncode == 0,
+                   10, "PulseAudio")
         # A short-latency reader makes the null sink render in small blocks, and a stream of
         # silence keeps it running, so a recording's time line follows the clock.
         self._service("sh", "-c", "exec parec --raw --latency-msec=20 -d %s.monitor >/dev/null" % SINK)
@@ -230,28 +220,32 @@ class Desktop:
         wait_until(lambda: self.bus_has("org.a11y.Bus"), 10, "the accessibility bus")
 
     def _start_trayer(self):
-        self._service("trayer", "--edge", "top", "--align", "left", "--widthtype", "request",
-                      "--height", "24", "--SetDockType", "false", "--SetPartialStrut", "false",
-                      "--transparent", "false")
+        self._service("trayer", "--edge", "top", "--align", "left", "--widthtype", "request", "--height", "24",
+                      "--SetDockType", "false", "--SetPartialStrut", "false", "--transparent", "false")
         wait_until(lambda: '("panel" "trayer")' in self.run("xwininfo", "-root", "-tree"), 10, "trayer")
 
     def _start_xfce(self):
-        with open(self.folder("xdg", "xfce4", "panel") + "/default.xml", "w") as file:
-            file.write(XFCE_PANEL)
+        open(self.folder("xdg", "xfce4", "panel") + "/default.xml", "w").write(XFCE_PANEL)
         self._service("xfce4-panel", "--disable-wm-check")
-        wait_until(lambda: self.watcher_property("IsStatusNotifierHostRegistered") == "true", 20,
-                   "the Xfce panel's StatusNotifierItem host")
+        wait_until(lambda: self.watcher_property("IsStatusNotifierHostRegistered") == "true", 20, "the Xfce tray")
 
     def _start_lxqt(self):
-        with open(self.folder("home", ".config", "lxqt") + "/panel.conf", "w") as file:
-            file.write(LXQT_PANEL)
+        open(self.folder("home", ".config", "lxqt") + "/panel.conf", "w").write(LXQT_PANEL)
         self._service("lxqt-panel")
-        wait_until(lambda: self.watcher_property("IsStatusNotifierHostRegistered") == "true", 20,
-                   "the LXQt panel's StatusNotifierItem host")
+        wait_until(lambda: self.watcher_property("IsStatusNotifierHostRegistered") == "true", 20, "the LXQt tray")
+
+    def stop_tray(self):
+        """Stops the notification area's host, as when a panel crashes or restarts."""
+        command = {"trayer": "trayer", "xfce": "xfce4-panel", "lxqt": "lxqt-panel"}[self.tray]
+        for service in [s for s in self.services if s.process.args[0] == command]:
+            service.stop()
+            self.services.remove(service)
+
+    def start_tray(self):
+        getattr(self, "_start_" + self.tray)()
 
     # -- for the cases -----------------------------------------------------------------------
-    wait_until = staticmethod(wait_until)
-    holds = staticmethod(holds)
+    wait_until, holds = staticmethod(wait_until), staticmethod(holds)
 
     def run(self, *args):
         """A command's standard output, run on this desktop."""
@@ -259,9 +253,8 @@ class Desktop:
 
     def start_program(self, path, *args, env=None, cwd=None):
         """Starts a program here; it is stopped with the desktop if it still runs."""
-        program = Program([path, *args], dict(self.env, **(env or {})), cwd=cwd)
-        self.programs.append(program)
-        return program
+        self.programs.append(Program([path, *args], dict(self.env, **(env or {})), cwd=cwd))
+        return self.programs[-1]
 
     def xdotool(self, *args):
         """xdotool's output as words; a search that finds nothing is an empty answer."""
@@ -272,9 +265,8 @@ class Desktop:
 
     def windows(self, title=TITLE, classname=None):
         """Visible windows with exactly this title, or of this class."""
-        if classname:
-            return self.xdotool("search", "--onlyvisible", "--classname", "^%s$" % classname)
-        return self.xdotool("search", "--onlyvisible", "--name", "^%s$" % title)
+        how, name = ("--classname", classname) if classname else ("--name", title)
+        return self.xdotool("search", "--onlyvisible", how, "^%s$" % name)
 
     def geometry(self, window):
         """(x, y, width, height) of a window on the screen."""
@@ -290,14 +282,12 @@ class Desktop:
 
     def record(self):
         """Starts recording what the sink plays (needs sound=True)."""
-        recording = Recording(self.env, os.path.join(self.dir, "rec%d.raw" % len(self.recordings)))
-        self.recordings.append(recording)
-        return recording
+        self.recordings.append(Recording(self.env, os.path.join(self.dir, "rec%d.raw" % len(self.recordings))))
+        return self.recordings[-1]
 
     def bus_has(self, name):
         return "true" in self.run("dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
-                                  "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
-                                  "string:" + name)
+                                  "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:" + name)
 
     def watcher_property(self, name):
         """A property of the StatusNotifierWatcher as gdbus prints it, or None without one."""
@@ -312,7 +302,7 @@ class Desktop:
         return [item.strip(" '") for item in value.split(",") if item.strip(" '")]
 
     def application(self, pid, timeout=15):
-        """The program's accessible application (needs atspi=True; one such desktop a process)."""
+        """The program's accessible application (atspi=True; one such desktop per process)."""
         import pyatspi
         from gi.repository import Atspi
 
@@ -335,35 +325,31 @@ def descendants(acc):
     return children + [d for c in children for d in descendants(c)]
 
 
-def has_state(acc, *states):
-    return all(acc.getState().contains(s) for s in states)
+def has_state(acc, *names):
+    import pyatspi
+    return all(acc.getState().contains(getattr(pyatspi, "STATE_" + n)) for n in names)
 
 
 def is_shown(acc):
-    import pyatspi
-    return has_state(acc, pyatspi.STATE_SHOWING, pyatspi.STATE_VISIBLE)
+    return has_state(acc, "SHOWING", "VISIBLE")
 
 
 def has_focus(acc):
-    import pyatspi
-    return has_state(acc, pyatspi.STATE_FOCUSED)
+    return has_state(acc, "FOCUSED")
 
 
 def extents(acc):
-    import pyatspi
-    box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    box = acc.queryComponent().getExtents(0)  # desktop coordinates
     return box.x, box.y, box.width, box.height
 
 
 def shown(app, role):
     """The controls of one role on screen, top to bottom."""
-    return sorted((a for a in descendants(app) if a.getRole() == role and is_shown(a)),
-                  key=lambda a: extents(a)[1])
+    return sorted((a for a in descendants(app) if a.getRole() == role and is_shown(a)), key=lambda a: extents(a)[1])
 
 
 def the_shown(app, role, name):
-    matches = [a for a in shown(app, role) if a.name == name]
-    if len(matches) != 1:
+    if len(matches := [a for a in shown(app, role) if a.name == name]) != 1:
         raise Failure("%d of %r on screen, among %s" % (len(matches), name, [a.name for a in shown(app, role)]))
     return matches[0]
 
@@ -376,7 +362,17 @@ def main(cases):
     """test_x.py PROGRAM [CASE...]: runs the named cases (all by default) against PROGRAM."""
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(130))  # ctest's timeout: still tear down
     program, failed = os.path.abspath(sys.argv[1]), []
-    for case in [c for c in cases if c.__name__ in sys.argv[2:] or len(sys.argv) == 2]:
+    selected = [c for c in cases if c.__name__ in sys.argv[2:] or len(sys.argv) == 2]
+    if len(selected) > 1:
+        # One process per case: the accessibility registry (bound to the first session bus it
+        # saw) and whatever else a case leaves in this process cannot reach the next case.
+        for case in selected:
+            child = subprocess.Popen([sys.executable, sys.argv[0], program, case.__name__])
+            signal.signal(signal.SIGTERM, lambda *_: (child.terminate(), child.wait(), sys.exit(130)))
+            if child.wait() != 0:
+                failed.append(case.__name__)
+        sys.exit("FAILED: " + ", ".join(failed) if failed else 0)
+    for case in selected:
         step("%s: %s" % (case.__name__, case.__doc__.strip()))
         started = time.monotonic()
         try:
@@ -388,33 +384,19 @@ def main(cases):
     sys.exit("FAILED: " + ", ".join(failed) if failed else 0)
 
 
-# Only the notification area (watcher and host of StatusNotifierItems), on a panel at the top.
-XFCE_PANEL = """<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-panel" version="1.0"><property name="configver" type="int" value="2"/>
- <property name="panels" type="array"><value type="int" value="1"/>
-  <property name="panel-1" type="empty"><property name="position" type="string" value="p=6;x=0;y=0"/>
-   <property name="length" type="uint" value="100"/><property name="size" type="uint" value="26"/>
-   <property name="position-locked" type="bool" value="true"/>
-   <property name="plugin-ids" type="array"><value type="int" value="1"/></property></property></property>
- <property name="plugins" type="empty"><property name="plugin-1" type="string" value="systray"/></property>
-</channel>
-"""
-LXQT_PANEL = """[General]
-__userfile__=true
-panels=panel1
-[panel1]
-plugins=statusnotifier
-position=Top
-panelSize=26
-[statusnotifier]
-type=statusnotifier
-"""
+# One panel at the top holding only the tray: watcher and host of StatusNotifierItems.
+XFCE_PANEL = """<?xml version="1.0" encoding="UTF-8"?><channel name="xfce4-panel" version="1.0">
+<property name="configver" type="int" value="2"/><property name="panels" type="array"><value type="int" value="1"/>
+<property name="panel-1" type="empty"><property name="position" type="string" value="p=6;x=0;y=0"/>
+<property name="length" type="uint" value="100"/><property name="size" type="uint" value="26"/>
+<property name="plugin-ids" type="array"><value type="int" value="1"/></property></property></property>
+<property name="plugins" type="empty"><property name="plugin-1" type="string" value="systray"/></property></channel>"""
+LXQT_PANEL = "[General]\n__userfile__=true\npanels=panel1\n[panel1]\nplugins=statusnotifier\nposition=Top\n" \
+             "panelSize=26\n[statusnotifier]\ntype=statusnotifier\n"
 
 if __name__ == "__main__":
-    # desktop.py [--tray HOST] [--sound] [--atspi] -- COMMAND...: its status is the command's.
-    split = sys.argv.index("--")
-    options, command = sys.argv[1:split], sys.argv[split + 1:]
-    tray = options[options.index("--tray") + 1] if "--tray" in options else None
+    options, command = sys.argv[1:sys.argv.index("--")], sys.argv[sys.argv.index("--") + 1:]
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(130))
-    with Desktop(tray=tray, sound="--sound" in options, atspi="--atspi" in options) as d:
+    with Desktop(tray=options[options.index("--tray") + 1] if "--tray" in options else None,
+                 sound="--sound" in options, atspi="--atspi" in options) as d:
         sys.exit(subprocess.run(command, env=d.env).returncode)
