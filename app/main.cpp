@@ -1,6 +1,7 @@
 #include "application.h"
 #include "form1.h"
 #include "process_end.h"
+#include "program_version.h"
 #include "session_instance.h"
 #include "startup_guard.h"
 #include "termination.h"
@@ -15,7 +16,7 @@ int main(int argc, char* argv[]) {
         hopsmeld::Application app(argc, argv);
         guard.reset();
         QApplication::setApplicationName(QStringLiteral("Merow Hopsmeld Helper"));
-        QApplication::setApplicationVersion(QStringLiteral("2.1.2"));
+        QApplication::setApplicationVersion(QStringLiteral(HOPSMELD_VERSION));
         // The program lives on in the notification area with its window hidden.
         QApplication::setQuitOnLastWindowClosed(false);
 

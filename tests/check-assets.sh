@@ -10,7 +10,7 @@ cmp "$src/assets/Burp.wav" "$out/Burp.wav"
 mkdir "$out/art"
 /usr/bin/python3 "$src/assets/art/make-art.py" "$out/art"
 for made in "$out"/art/*; do cmp "$made" "$src/assets/art/${made##*/}"; done
-/usr/bin/python3 - "$src"/assets/help/*.html <<'PY'
+/usr/bin/python3 - "$src"/assets/help/*.html "$src"/assets/help/*.html.in <<'PY'
 import re, sys
 for page in sys.argv[1:]:
     html = open(page, encoding="utf-8").read()

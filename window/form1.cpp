@@ -4,6 +4,7 @@
 #include "form1_layout.h"
 #include "form_builder.h"
 #include "key_release.h"
+#include "label_colours.h"
 #include "play_burp.h"
 
 #include <QCursor>
@@ -52,9 +53,6 @@ Form1::Form1(QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    QPalette buttonFace = palette();
-    buttonFace.setColor(QPalette::Window, buttonFace.color(QPalette::Button));
-    setPalette(buttonFace);
     setFont(windowFont());
     setWindowIcon(programIcon());
 
@@ -81,6 +79,7 @@ Form1::Form1(QWidget* parent)
     control<QLabel>(controls, "Label9")->setText(layout::aboutText());
     Lbl12->setText(layout::contactAddress());
     Lbl12->setCursor(QCursor(QPixmap(QStringLiteral(":/art/hand-pointer.png")), 12, 1));
+    new LabelColours(this);
     buildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 

@@ -1,5 +1,7 @@
 #include "form1_layout.h"
 
+#include "program_version.h"
+
 #include <array>
 #include <cstring>
 
@@ -44,7 +46,7 @@ constexpr std::array<Control, 27> kControls{{
     // "About"
     {"Frame2",  Frame,  "SSTab1", 2,  "",                       nullptr,              240,  480,  4095, 3975,  12, kSystem,     W,    nullptr,   false},
     {"Label6",  Label,  "Frame2", -1, "Merow Hopsmeld Helper",  nullptr,              120,  240,  1935, 255,   13, kAboutText,  W,    nullptr,   false},
-    {"Label8",  Label,  "Frame2", -1, "Version 2.1.2",          nullptr,              120,  600,  975,  255,   14, kAboutText,  W,    nullptr,   false},
+    {"Label8",  Label,  "Frame2", -1, "Version " HOPSMELD_VERSION, nullptr,           120,  600,  975,  255,   14, kAboutText,  W,    nullptr,   false},
     {"Label9",  Label,  "Frame2", -1, "",                       nullptr,              120,  960,  3735, 2415,  15, kSystem,     W,    nullptr,   false},
     // Wider than the 1935 twips an address of ten letters or so would need, and centred in the
     // frame as that box was: our address is 27 characters long.

@@ -23,7 +23,7 @@ struct Control {
     const char* tooltip;   // nullptr: none
     int left, top, width, height;
     int tabIndex;
-    std::optional<QRgb> textColour; // nullopt: the system's text colour
+    std::optional<QRgb> textColour; // nullopt: the system's (button text on a label)
     Font font;
     const char* labelledBy; // the label that names a text box for screen readers
     bool result;            // a box the calculators write their results into

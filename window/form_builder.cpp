@@ -71,11 +71,6 @@ void style(QWidget* widget, const Control& control) {
     widget->setFont(fontFor(control, widget->font()));
     if (control.tooltip)
         widget->setToolTip(QString::fromUtf8(control.tooltip));
-    if (control.textColour) {
-        QPalette palette = widget->palette();
-        palette.setColor(QPalette::WindowText, QColor::fromRgb(*control.textColour));
-        widget->setPalette(palette);
-    }
 }
 
 // Tab walks the controls by their tab index; Qt skips the hidden ones, and labels and the frame
