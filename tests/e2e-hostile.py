@@ -28,7 +28,7 @@ ui = load("e2e_window", "e2e-window.py")
 tray = load("e2e_tray", "e2e-tray.py")
 Failure, step, wait_until, xdotool = ui.Failure, ui.step, ui.wait_until, ui.xdotool
 TITLE = ui.TITLE
-BESIDE = ["plugins/libhopsmeld-cue.so", "Burp.wav", "Hopsmeld.html", "Beerhlp.html"]
+BESIDE = ["Burp.wav", "Hopsmeld.html", "Beerhlp.html"]
 
 
 class Program:

@@ -25,9 +25,6 @@ layout() { # layout ROOT: the checks on one installed tree
     expected=("$program" "$link" "$root/share/doc/$name/copyright" "$root/share/doc/$name/changelog.gz"
               "$root/share/man/man1/$name.1.gz")
     check "the program is in lib/$name" test -x "$program" -a -f "$program" -a ! -L "$program"
-    expected+=("$root/lib/$name/plugins/libhopsmeld-cue.so")
-    check "the sound cue's module is beside the program" \
-        test -f "$root/lib/$name/plugins/libhopsmeld-cue.so"
     for file in Burp.wav help/Hopsmeld.html help/Beerhlp.html; do
         check "$(basename "$file") is beside the program" same "$source/assets/$file" \
             "$root/lib/$name/$(basename "$file")"

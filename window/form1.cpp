@@ -14,7 +14,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 
 namespace hopsmeld {
 
@@ -160,11 +159,6 @@ bool Form1::event(QEvent* event) {
     const bool result = QMainWindow::event(event);
     if (event->type() == QEvent::WindowActivate)
         Form1Activate();
-    if (event->type() == QEvent::Paint && !shownOnce_) {
-        // The window is on screen: now is the time to wake the sound system, not before.
-        shownOnce_ = true;
-        QTimer::singleShot(0, this, [] { PrepareBurp(); });
-    }
     return result;
 }
 
