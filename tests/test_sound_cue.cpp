@@ -109,6 +109,8 @@ void SoundCueTest::aNewCueCutsThePlayingOne() {
     const auto bursts = server_.bursts();
     QCOMPARE(bursts.size(), size_t(3));
     QVERIFY2(bursts[1].startMs - bursts[0].startMs < 700, "the second cue came too late");
+    const int closing = bursts[2].startMs - bursts[1].startMs; // 800 ms into the second cue
+    QVERIFY2(closing > 740 && closing < 860, qPrintable(QString::number(closing)));
 }
 
 void SoundCueTest::unplayableFilesAreSilent_data() {
