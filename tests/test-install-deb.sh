@@ -47,6 +47,8 @@ done
 for package in libqt6widgets6 libc6; do
     check "$package is among them" bash -c "grep -qE '(^|, )$package \(>= ' <<<'$depends'"
 done
+check "nothing of Qt Multimedia, and so of FFmpeg or GStreamer" \
+    bash -c "! grep -qE 'libqt6multimedia|libav|gstreamer' <<<'$depends'"
 for package in qt6-qpa-plugins fonts-liberation2; do
     check "$package, loaded without linking, is named too" \
         bash -c "grep -qE '(^|, )$package(,|$| )' <<<'$depends'"
