@@ -1,5 +1,6 @@
 # make run   - install what is missing, build, start the program
 # make test  - install what is missing, build, run every test
+# make check - build, run the unit and widget tests (the everyday loop, under 30 s)
 # make build - configure and build in build/
 # make package - build the Debian package build/merow-hopsmeld-helper_<version>_<arch>.deb
 # make clean - remove build/
@@ -12,20 +13,22 @@ PROGRAM := $(BUILD_DIR)/bin/merow-hopsmeld-helper
 BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev libpulse-dev libsndfile1-dev
 RUN_PACKAGES := libpulse0 libsndfile1 qt6-qpa-plugins fonts-liberation2
 TEST_PACKAGES := xvfb openbox trayer x11-utils xdotool pulseaudio pulseaudio-utils locales python3 \
-	python3-pil librsvg2-bin at-spi2-core python3-pyatspi dbus procps devscripts \
+	python3-pil librsvg2-bin at-spi2-core python3-pyatspi dbus procps xfce4-panel lxqt-panel imagemagick devscripts \
 	clang-14 libclang-rt-14-dev
 # What packing needs (dpkg-shlibdeps, file), and what the install and package tests check with.
 PACKAGE_PACKAGES := dpkg-dev file
-TEST_PACKAGES += $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream binutils-mingw-w64-x86-64 \
-	strace
+TEST_PACKAGES += $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream binutils-mingw-w64-x86-64
 
-.PHONY: run test build clean deps test-deps screenshots package package-deps
+.PHONY: run test check build clean deps test-deps screenshots package package-deps
 
 run: deps build
 	$(PROGRAM)
 
 test: deps test-deps build
-	cd $(BUILD_DIR) && ctest --output-on-failure
+	cd $(BUILD_DIR) && ctest --output-on-failure --parallel 2
+
+check: build
+	cd $(BUILD_DIR) && ctest --output-on-failure --parallel 2 -L 'unit|widget'
 
 build:
 	cmake -S . -B $(BUILD_DIR)

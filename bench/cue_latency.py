@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
 """Sound cue latency: from the key release that clicks Calculate to the cue's first audible
-sample on the null sink, as a brewer would trigger it. Run under tests/with-xvfb.sh --wm and
-tests/with-pulse.sh.
+sample on the null sink, as a brewer would trigger it. Run inside tests/e2e/desktop.py --sound.
 
     cue_latency.py PROGRAM --starts N --cues M --out results.json
 
@@ -9,7 +8,7 @@ Each start: record the sink's monitor, start the program, wait for its window, t
 1.010 Tab, then press and release Space on Calculate M times about a second apart.
 
 Time line: parec hands over the monitor in small chunks as the sink plays them (a stream of
-silence from with-pulse.sh keeps the sink running, so the recording has no gaps). Each chunk's
+silence from tests/e2e/desktop.py keeps the sink running, so the recording has no gaps). Each chunk's
 arrival bounds when its samples were played; the promptest chunk anchors sample 0 on the
 monotonic clock, and sample i is played at anchor + i / rate. Key events go out through XTest
 from this process, stamped on the same clock.

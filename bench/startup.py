@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Start-up time and peak memory of the program, a Qt Widgets window with one label (the floor),
-galculator and mate-calc, side by side. Run under tests/with-xvfb.sh --wm and tests/with-pulse.sh.
+galculator and mate-calc, side by side. Run inside tests/e2e/desktop.py --sound.
 
     startup.py --probe PROBE --program PROGRAM --floor FLOOR --floor-cue FLOOR_CUE --runs N
                --out results.json

@@ -8,7 +8,7 @@ program=$(realpath "${1:-$here/../build/bin/merow-hopsmeld-helper}")
 out=$here/screenshots
 
 if [ -z "${HOPSMELD_SHOTS_INSIDE:-}" ]; then
-    exec env HOPSMELD_SHOTS_INSIDE=1 "$here/../tests/with-xvfb.sh" --wm --tray "$0" "$program"
+    exec env HOPSMELD_SHOTS_INSIDE=1 /usr/bin/python3 "$here/../tests/e2e/desktop.py" --tray trayer -- "$0" "$program"
 fi
 
 LC_ALL=C.UTF-8 PULSE_SERVER=unix:/nonexistent/no-sound "$program" 2>/dev/null &

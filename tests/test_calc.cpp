@@ -1,0 +1,226 @@
+// Number texts, the display patterns, and the two calculators step by step against text boxes
+// that log every write. Expected texts are worked out by hand from the brewing arithmetic.
+#include "alcohol_content.h"
+#include "bottling_gravity.h"
+#include "calc_failure.h"
+#include "display_format.h"
+#include "number_text.h"
+
+#include <QtTest>
+
+#include <cstdio>
+#include <limits>
+
+using namespace hopsmeld;
+
+namespace {
+
+constexpr int P = int(DisplayPattern::Percent), D2 = int(DisplayPattern::TwoDecimals),
+              D3 = int(DisplayPattern::ThreeDecimals);
+
+// textToNumber's value, or the failure number it threw as a negative.
+double readOrFailure(const QString& text, const QLocale& locale) {
+    try {
+        return textToNumber(text, locale);
+    } catch (const CalcFailure& failure) {
+        return -failure.number();
+    }
+}
+
+// Both tabs' boxes and the window around them; every write, message and cue lands in `log`.
+struct Window : CalcHost {
+    struct Box : TextBox {
+        Box(Window& w, const char* name) : w(w), name(name) {}
+        QString text() const override { return value; }
+        void setText(const QString& text) override { w.log << name + ("=" + text), value = text; }
+        Window& w;
+        QString name, value;
+    };
+    void showTypeMismatch() override { log << "message"; }
+    void playCue() override { log << "cue"; }
+    explicit Window(const QLocale& l = QLocale::c())
+        : ac({t1, t2, t3, t4}, *this, l), bg({t5, t6, t7, t8}, *this, l) {}
+    // Typing into a yield box: one key release per character; the mirror box after each.
+    QStringList type(Box& box, const QString& keys) {
+        QStringList mirrors;
+        for (int i = 1; i <= keys.size(); ++i) {
+            box.value = keys.left(i);
+            &box == &t6 ? bg.txt6KeyUp() : bg.txt7KeyUp();
+            mirrors << (&box == &t6 ? t7 : t6).value;
+        }
+        return mirrors;
+    }
+    QStringList log;
+    Box t1{*this, "txt1"}, t2{*this, "txt2"}, t3{*this, "txt3"}, t4{*this, "txt4"};
+    Box t5{*this, "txt5"}, t6{*this, "txt6"}, t7{*this, "txt7"}, t8{*this, "txt8"};
+    AlcoholContent ac;
+    BottlingGravity bg;
+};
+
+template <typename Table> void rows(const Table& table) {
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(std::size(table)); ++i)
+        QTest::addRow("%d", i) << i;
+}
+
+struct Read {
+    const char* locale;
+    const char* text;
+    double value;
+};
+// clang-format off
+const Read kReads[] = {
+    {"C", "1.050", 1.05}, {"C", "  1.05  ", 1.05}, {"C", "5.", 5}, {"C", " 5. ", 5}, {"C", "1050", 1050},
+    {"C", "1,050", 1050}, {"en_US", "1,050.5", 1050.5}, {"C", "-4.2", -4.2}, {"C", "1E+20", 1e20},
+    {"C", "1.7976931348623157e308", std::numeric_limits<double>::max()},
+    {"de_DE", "1,050", 1.05}, {"de_DE", " 1,05 ", 1.05}, {"de_DE", "5,", 5}, {"de_DE", "1.050", 1050},
+    {"de_DE", "1,5E+20", 1.5e20},
+    {"C", "", -13}, {"C", "   ", -13}, {"C", "abc", -13}, {"C", "inf", -13}, {"C", "-inf", -13},
+    {"C", "nan", -13}, {"C", "0x1A", -13}, {"C", "1.2.3", -13}, {"C", "1.05a", -13}, {"C", "-", -13},
+    {"C", ".", -13}, {"C", "5..", -13}, {"C", "5,", -13}, {"C", "1e400", -6}, {"C", "-1e400", -6},
+    {"de_DE", ",", -13}, {"de_DE", "1.05", -13}, {"de_DE", "5,,", -13}, {"de_DE", "nan", -13},
+    {"de_DE", "1e400", -6},
+};
+struct Write { const char* locale; double value; int pattern; const char* text; };  // pattern -1: numberToText
+const Write kWrites[] = {
+    {"C", 4.2, -1, "4.2"}, {"C", 0.8, -1, "0.8"}, {"C", 1.0 / 3, -1, "0.333333333333333"},
+    {"C", 5.13 / 1.25, -1, "4.104"}, {"C", 1.05 - 0.042 / 1.05, -1, "1.01"}, {"C", 0.0, -1, "0"},
+    {"C", -0.0, -1, "0"}, {"C", -4.2, -1, "-4.2"}, {"en_US", 1234567, -1, "1234567"},
+    {"C", 123456789012345, -1, "123456789012345"}, {"C", 1e15, -1, "1E+15"},
+    {"C", 1234567890123456789.0, -1, "1.23456789012346E+18"}, {"C", 0.0001, -1, "0.0001"},
+    {"C", 0.00001, -1, "1E-05"}, {"C", 1.7976931348623157e308, -1, "1.79769313486232E+308"},
+    {"C", 999999999999999.9, -1, "1E+15"}, {"de_DE", 1050.5, -1, "1050,5"}, {"de_DE", 1.5e-7, -1, "1,5E-07"},
+    {"C", 0.042, P, "4.20%"}, {"C", 0.0, P, "0.00%"}, {"C", -0.0105, P, "-1.05%"}, {"C", 0.8, P, "80.00%"},
+    {"C", 42, P, "4200.00%"}, {"C", -0.00001, P, "0.00%"}, {"C", 0.000125, P, "0.01%"},
+    {"C", -0.000125, P, "-0.01%"}, {"C", 0.8, D2, ".80"}, {"C", 12, D2, "12.00"}, {"C", 1.005, D2, "1.01"},
+    {"C", 0.115, D2, ".12"}, {"C", 2.675, D2, "2.68"}, {"C", -2.675, D2, "-2.68"}, {"C", 4.104, D2, "4.10"},
+    {"C", 0.0, D2, ".00"}, {"C", -0.004, D2, ".00"}, {"C", 0.995, D2, "1.00"}, {"C", 99.995, D2, "100.00"},
+    {"C", 1e20, D2, "100000000000000000000.00"}, {"C", 1e-20, D2, ".00"}, {"C", 1.01, D3, "1.010"},
+    {"C", 0.962, D3, ".962"}, {"C", 1.0005, D3, "1.001"}, {"de_DE", 0.0525, P, "5,25%"},
+    {"de_DE", 1234.5, D2, "1234,50"}, {"de_DE", 0.962, D3, ",962"}, {"en_US", 1234.5, D2, "1234.50"},
+};
+// Alcohol Content: what Calculate writes, in order. By weight (OG - FG) x 1.05, by volume x 1.25.
+struct Alcohol { const char* og; const char* fg; QStringList log; };
+const Alcohol kAlcohol[] = {
+    {"1.050", "1.010", {"txt4=4.20%", "txt3=5.25%", "cue"}}, {"1.010", "1.050", {"txt4=-4.20%", "txt3=-5.25%", "cue"}},
+    {"1.050", "1.050", {"txt4=0.00%", "txt3=0.00%", "cue"}}, {"1050", "1010", {"txt4=4200.00%", "txt3=5250.00%", "cue"}},
+    {" 1.05 ", "1.010 ", {"txt4=4.20%", "txt3=5.25%", "cue"}}, {"", "1.010", {"message"}}, {"1.050", "", {"message"}},
+    {"beer", "1.010", {"message"}}, {"inf", "1.010", {"message"}}, {"1e400", "1.010", {}}, {"1e308", "-1e308", {}},
+    {"1.6e308", "0", {"txt4=168" + QString(308, '0') + ".00%"}}, // the volume (x 1.25) overflows
+};
+// Bottling Gravity: keys typed into the volume box, then the weight box; the mirror after each
+// key; the bottling gravity OG - weight / 100 / 1.05 that Calculate writes (after "cue" or not).
+struct Bottling { const char* og; const char* volume; const char* weight; QStringList mirrors; const char* result; };
+const Bottling kBottling[] = {
+    {"1.050", "5.25", "", {"4.00", "4.00", "4.16", "4.20"}, "1.010"}, {"1.050", "", "4.2", {"5.00", "5.00", "5.25"}, "1.010"},
+    {"1.050", "5.13", "", {"4.00", "4.00", "4.08", "4.10"}, "1.011"}, {"1.010", "", "5", {"6.25"}, ".962"},
+    {"1.050", "1", "", {".80"}, "1.042"}, {"1.050", "", "", {}, "1.050"}, {"1.050", "9", "4.2", {"7.20", "5.00", "5.00", "5.25"}, "1.010"},
+    {"1.050", "x", "", {"Can't convert"}, "1.050"}, {"1.050", "-5", "", {"Can't convert", "-4.00"}, "1.088"},
+    {"", "5.25", "", {"4.00", "4.00", "4.16", "4.20"}, "message"}, {"nan", "", "", {}, "message"},
+};
+// clang-format on
+
+} // namespace
+
+class CalcTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void reads_data() { rows(kReads); }
+    void reads() {
+        QFETCH(int, row);
+        const Read& r = kReads[row];
+        QCOMPARE(readOrFailure(QString::fromUtf8(r.text), QLocale(r.locale)), r.value);
+    }
+    void writes_data() { rows(kWrites); }
+    void writes() {
+        QFETCH(int, row);
+        const Write& w = kWrites[row];
+        const QLocale l(w.locale);
+        QCOMPARE(w.pattern < 0 ? numberToText(w.value, l)
+                               : formatNumber(w.value, DisplayPattern(w.pattern), l),
+                 w.text);
+        if (w.pattern < 0 && std::fabs(w.value) < 1e300) // reads back as the same 15 digits
+            QCOMPARE(QString::number(textToNumber(w.text, l), 'e', 14),
+                     QString::number(w.value ? w.value : 0.0, 'e', 14));
+    }
+    void alcohol_data() { rows(kAlcohol); }
+    void alcohol() {
+        QFETCH(int, row);
+        const Alcohol& a = kAlcohol[row];
+        Window w;
+        w.t1.value = a.og, w.t2.value = a.fg, w.t3.value = "typed over";
+        w.ac.cmd1Click();
+        QCOMPARE(w.log, a.log);
+        QCOMPARE(w.t3.value,
+                 a.log.size() == 3 ? a.log[1].mid(5) : "typed over"); // failed: nothing rewritten
+        w.log.clear();
+        w.ac.Cmd2Click();
+        QCOMPARE(w.log, (QStringList{"txt1=", "txt2=", "txt3=", "txt4="}));
+    }
+    void bottling_data() { rows(kBottling); }
+    void bottling() {
+        QFETCH(int, row);
+        const Bottling& b = kBottling[row];
+        Window w;
+        w.t5.value = b.og, w.t8.value = "old";
+        QStringList mirrors = w.type(w.t6, b.volume);
+        QCOMPARE(mirrors + w.type(w.t7, b.weight), b.mirrors);
+        w.log.clear();
+        w.bg.Cmd4Click();
+        if (QString(b.result) == "message")
+            QCOMPARE(w.log, QStringList{"message"});
+        else // the plain number first, then in its pattern
+            QCOMPARE(w.log.mid(1), (QStringList{QString("txt8=") + b.result, "cue"}));
+        QCOMPARE(w.t8.value, w.log.size() == 3 ? b.result : "old");
+    }
+    // Past the largest double: the handler ends without a word, earlier writes stay.
+    void overflowIsSilent() {
+        Window w;
+        w.t6.value = "old", w.t7.value = "1.5e308";
+        w.bg.txt7KeyUp(); // x 1.25 overflows
+        QVERIFY(w.log.isEmpty() && w.bg.yieldWeight().isEmpty());
+        w.t6.value = "1.7e308";
+        w.bg.txt6KeyUp(); // fits: stored as 1.36e306 by weight
+        w.t5.value = "-1.79e308", w.t8.value = "old";
+        w.log.clear();
+        w.bg.Cmd4Click(); // -1.79e308 - 1.3e306 overflows
+        QCOMPARE(w.log, QStringList{});
+        QCOMPARE(w.t8.value, "old");
+    }
+    void resetKeepsTheYield() {
+        Window w;
+        w.type(w.t6, "5.25");
+        w.log.clear();
+        w.bg.Cmd5Click();
+        QCOMPARE(w.log, (QStringList{"txt5=", "txt6=", "txt7=", "txt8="}));
+        w.t5.value = "1.060";
+        w.t6.value = ""; // Backspace over everything: "Can't convert", the yield stays
+        w.bg.txt6KeyUp();
+        w.bg.Cmd4Click();
+        QCOMPARE(w.t7.value, "Can't convert");
+        QCOMPARE(w.t8.value, "1.020");
+    }
+    // Run again under a decimal-comma C library locale, which QCoreApplication takes from the
+    // environment: the user's notation comes from QLocale::system(), nothing from printf.
+    void systemNotation() {
+        if (!qEnvironmentVariableIsSet("LOCPATH"))
+            QSKIP("run by the test_calc_de_DE test");
+        char text[8];
+        std::snprintf(text, sizeof text, "%.1f", 1.5);
+        QCOMPARE(text, "1,5"); // or this test proves nothing
+        QCOMPARE(QLocale::system().decimalPoint(), ",");
+        QCOMPARE(formatNumber(1.005, DisplayPattern::TwoDecimals, QLocale::c()), "1.01");
+        QCOMPARE(numberToText(1e-7, QLocale::c()), "1E-07");
+        Window w(QLocale::system());
+        w.t1.value = "1,050", w.t2.value = " 1,010 ", w.t5.value = "1,050";
+        w.ac.cmd1Click();
+        QCOMPARE(w.type(w.t6, "5,13"), (QStringList{"4,00", "4,00", "4,08", "4,10"}));
+        w.bg.Cmd4Click();
+        QCOMPARE(w.log.mid(0, 2) + w.log.mid(w.log.size() - 2, 1),
+                 (QStringList{"txt4=4,20%", "txt3=5,25%", "txt8=1,011"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(CalcTest)
+#include "test_calc.moc"
