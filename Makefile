@@ -10,8 +10,8 @@ PROGRAM := $(BUILD_DIR)/bin/merow-hopsmeld-helper
 
 # Debian packages: what building needs, what the program needs at run time, and what the
 # tests start for themselves (a private X server, window manager, sound server, recorder).
-BUILD_PACKAGES := cmake make g++ qt6-base-dev qt6-multimedia-dev
-RUN_PACKAGES := libqt6multimedia6 qt6-qpa-plugins fonts-liberation2
+BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev libpulse-dev libsndfile1-dev
+RUN_PACKAGES := libpulse0 libsndfile1 qt6-qpa-plugins fonts-liberation2
 # Qt's Wayland platform plugin, for `make run` in a Wayland session.
 RUN_PACKAGES += qt6-wayland
 TEST_PACKAGES := xvfb openbox trayer x11-utils xdotool pulseaudio pulseaudio-utils locales python3 \

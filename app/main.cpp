@@ -1,6 +1,5 @@
 #include "application.h"
 #include "form1.h"
-#include "process_end.h"
 #include "program_version.h"
 #include "session_instance.h"
 #include "startup_guard.h"
@@ -10,28 +9,24 @@
 #include <optional>
 
 int main(int argc, char* argv[]) {
-    int status = 0;
-    {
-        std::optional<hopsmeld::StartupGuard> guard(std::in_place);
-        hopsmeld::Application app(argc, argv);
-        guard.reset();
-        QApplication::setApplicationName(QStringLiteral("Merow Hopsmeld Helper"));
-        QApplication::setApplicationVersion(QStringLiteral(HOPSMELD_VERSION));
-        // The program lives on in the notification area with its window hidden.
-        QApplication::setQuitOnLastWindowClosed(false);
+    std::optional<hopsmeld::StartupGuard> guard(std::in_place);
+    hopsmeld::Application app(argc, argv);
+    guard.reset();
+    QApplication::setApplicationName(QStringLiteral("Merow Hopsmeld Helper"));
+    QApplication::setApplicationVersion(QStringLiteral(HOPSMELD_VERSION));
+    // The program lives on in the notification area with its window hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
 
-        hopsmeld::SessionInstance instance;
-        if (instance.claim() == hopsmeld::SessionInstance::Role::HandedOver)
-            return 0; // the program already running shows its window instead
+    hopsmeld::SessionInstance instance;
+    if (instance.claim() == hopsmeld::SessionInstance::Role::HandedOver)
+        return 0; // the program already running shows its window instead
 
-        hopsmeld::Form1 window;
-        // As a double click on the tray icon would: the window as it was left, no sound.
-        instance.onActivate([&window] { window.trayCallback(hopsmeld::LeftButtonDoubleClick); });
-        hopsmeld::endOnTerminationSignals([&window] { window.endProgram(); });
-        hopsmeld::endWhenTheSessionEnds([&window] { window.endProgram(); });
-        hopsmeld::onUncaughtFailure([&window] { window.endProgram(); }); // takes the icon away
-        window.show();
-        status = QApplication::exec();
-    }
-    hopsmeld::endProcess(status);
+    hopsmeld::Form1 window;
+    // As a double click on the tray icon would: the window as it was left, no sound.
+    instance.onActivate([&window] { window.trayCallback(hopsmeld::LeftButtonDoubleClick); });
+    hopsmeld::endOnTerminationSignals([&window] { window.endProgram(); });
+    hopsmeld::endWhenTheSessionEnds([&window] { window.endProgram(); });
+    hopsmeld::onUncaughtFailure([&window] { window.endProgram(); }); // takes the icon away
+    window.show();
+    return QApplication::exec();
 }

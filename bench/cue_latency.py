@@ -135,6 +135,15 @@ def find_window(timeout=20.0):
     return None
 
 
+def peak_rss(pid):
+    """The process's peak resident set so far (VmHWM), in KiB."""
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1])
+    return None
+
+
 def first_loud_after(samples, anchor, moment_ns, within_s=3.0):
     start = max(0, int((moment_ns - anchor) * RATE / 1e9) + 1)
     stop = min(len(samples), start + int(within_s * RATE))
@@ -167,6 +176,7 @@ def one_start(program, keyboard, cues, pause, monitor, log):
             clicks.append(keyboard.click_space())
             time.sleep(pause)
         recorder.samples_until(now_ns())
+        peak_rss_kb = peak_rss(app.pid)
     finally:
         app.send_signal(signal.SIGTERM)
         try:
@@ -177,7 +187,7 @@ def one_start(program, keyboard, cues, pause, monitor, log):
         recorder.stop()
     samples, anchor, lateness = recorder.timeline()
     latencies = [first_loud_after(samples, anchor, c, within_s=pause) for c in clicks]
-    return {"latencies_ms": latencies,
+    return {"latencies_ms": latencies, "peak_rss_kb": peak_rss_kb,
             "chunk_lateness_ms": {"median": statistics.median(lateness) / 1e6,
                                   "max": max(lateness) / 1e6}}, None
 

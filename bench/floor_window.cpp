@@ -2,8 +2,8 @@
 //   bench_floor_window WIDTH HEIGHT [text]
 //   bench_floor_cue WIDTH HEIGHT [text] [sound]
 // "text" adds a line of text, which makes Qt load the fonts; bench_floor_cue is linked with the
-// program's sound cue (and so with Qt Multimedia) and, given "sound", prepares it after the
-// first paint as the program does. Each step shows what one more thing costs.
+// program's sound cue (and so with the sound server's client library) and, given "sound", plays
+// the cue once after the first paint. Each step shows what one more thing costs.
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
@@ -50,8 +50,8 @@ class FloorWindow : public QWidget {
 #ifdef FLOOR_WITH_CUE
             if (prepareSound_) {
                 QTimer::singleShot(0, this, [] {
-                    hopsmeld::PrepareBurp();
-                    trace("sound prepared");
+                    hopsmeld::PlayBurp();
+                    trace("cue started");
                 });
             }
 #endif

@@ -1,14 +1,15 @@
 #!/usr/bin/env python3
-"""Start-up time and peak memory of the program, a bare Qt Widgets window (the floor) and
-galculator, side by side. Run inside tests/e2e/desktop.py --sound.
+"""Start-up time and peak memory of the program, a Qt Widgets window with one label (the floor),
+galculator and mate-calc, side by side. Run inside tests/e2e/desktop.py --sound.
 
-    startup.py --probe PROBE --program PROGRAM --floor FLOOR --runs N --out results.json
+    startup.py --probe PROBE --program PROGRAM --floor FLOOR --floor-cue FLOOR_CUE --runs N
+               --out results.json
 
 Each round starts each subject once, in a rotating order so that none always goes first. Besides
-the three compared, three steps between the floor and the program show where the difference
-goes: the floor with a line of text (fonts), also linked with the program's sound cue and Qt
-Multimedia, and also preparing the cue after its first paint as the program does. One
-unmeasured start of each comes first, so files and font caches are warm for all alike.
+those compared, three more show where the difference goes: the bare window without text (Qt
+loads no fonts), the floor linked with the program's sound cue, and the same playing one cue
+after its first paint. One unmeasured start of each comes first, so files and font caches are
+warm for all alike.
 Memory: ru_maxrss from wait4() after a settling hold, the figure /usr/bin/time -f %M prints;
 a few extra starts under /usr/bin/time itself confirm it.
 """
@@ -45,7 +46,6 @@ def main():
     parser.add_argument("--program", required=True)
     parser.add_argument("--floor", required=True)
     parser.add_argument("--floor-cue", required=True)
-    parser.add_argument("--peer", default="galculator")
     parser.add_argument("--runs", type=int, default=15)
     parser.add_argument("--time-checks", type=int, default=3)
     parser.add_argument("--out", required=True)
@@ -58,11 +58,12 @@ def main():
     size = [str(first["width"]), str(first["height"])]
     subjects = {
         "program": ("Merow Hopsmeld Helper", [args.program]),
-        "floor": ("Hopsmeld Floor", [args.floor] + size),
-        "galculator": ("galculator", [args.peer]),
-        "floor_text": ("Hopsmeld Floor", [args.floor] + size + ["text"]),
-        "floor_text_linked": ("Hopsmeld Floor", [args.floor_cue] + size + ["text"]),
-        "floor_text_sound": ("Hopsmeld Floor", [args.floor_cue] + size + ["text", "sound"]),
+        "floor": ("Hopsmeld Floor", [args.floor] + size + ["text"]),
+        "galculator": ("galculator", ["galculator"]),
+        "mate-calc": ("Calculator", ["mate-calc"]),
+        "bare": ("Hopsmeld Floor", [args.floor] + size),
+        "floor_linked": ("Hopsmeld Floor", [args.floor_cue] + size + ["text"]),
+        "floor_cue": ("Hopsmeld Floor", [args.floor_cue] + size + ["text", "sound"]),
     }
     names = list(subjects)
     for name in names[1:]:
@@ -81,11 +82,11 @@ def main():
                 failures.append("%s, round %d" % (name, n + 1))
         print("round %d/%d: %s" % (n + 1, args.runs, "  ".join(
             "%s %.1f ms %d KiB" % (k, v[-1]["map_ms"], v[-1]["rss_kb"])
-            for k, v in results.items() if v and k in names[:3])), flush=True)
+            for k, v in results.items() if v and k in names[:4])), flush=True)
 
     # /usr/bin/time's own reading, with each program ended through its close box so that
     # time outlives it.
-    compared = names[:3]
+    compared = names[:4]
     time_checks = {name: [] for name in compared}
     with tempfile.TemporaryDirectory() as scratch:
         out = os.path.join(scratch, "time")

@@ -1,34 +1,30 @@
 #pragma once
 
-#include <QBuffer>
-#include <QObject>
-#include <QString>
-
 #include <memory>
+#include <string>
 
-class QAudioSink;
-
-// Plays one WAV file, fire and forget. Each cue gets a fresh output stream: a new cue cuts the
-// one playing and starts from the beginning, and no stream is reused after it has run dry.
+// Plays one WAV file through the desktop's sound server, fire and forget. A new cue cuts the one
+// playing. Nothing is held open between cues but the connection to the server, so the sound
+// device can sleep while the program sits in the tray; a server that went away is connected
+// to again on the next cue. Without a server, or with a file that cannot be played: silence.
 namespace hopsmeld {
 
-class SoundCue : public QObject {
+class SoundCue {
   public:
-    explicit SoundCue(QString path, QObject* parent = nullptr);
-    ~SoundCue() override;
+    SoundCue(std::string path, std::string applicationName);
+    ~SoundCue();
+    SoundCue(const SoundCue&) = delete;
+    SoundCue& operator=(const SoundCue&) = delete;
 
-    // Connects to the sound system and opens a stream ahead of the first cue, which would
-    // otherwise start noticeably late.
-    void prepare();
+    // Returns at once: the file is read here, the server is talked to in the background.
     void play();
 
   private:
-    void stopPlaying();
+    struct Player;
 
-    QString path_;
-    QBuffer buffer_;
-    std::unique_ptr<QAudioSink> sink_;
-    bool prepared_ = false;
+    std::string path_;
+    std::string applicationName_;
+    std::unique_ptr<Player> player_; // started with the first cue
 };
 
 } // namespace hopsmeld

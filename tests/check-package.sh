@@ -11,7 +11,7 @@ deb=$(echo "$dir"/*.deb)
 lintian --fail-on error,warning "$deb"
 dpkg-deb -x "$deb" "$dir/root"
 expected() {
-    printf '%s\n' usr/bin/$name usr/lib/$name/{$name,Burp.wav,Hopsmeld.html,Beerhlp.html,plugins/libhopsmeld-cue.so} \
+    printf '%s\n' usr/bin/$name usr/lib/$name/{$name,Burp.wav,Hopsmeld.html,Beerhlp.html} \
         usr/share/{applications/$id.desktop,metainfo/$id.metainfo.xml,man/man1/$name.1.gz} \
         usr/share/doc/$name/{copyright,changelog.gz} usr/share/icons/hicolor/scalable/apps/$id.svg
     for s in 16 22 24 32 48 64 128 256; do echo "usr/share/icons/hicolor/${s}x$s/apps/$id.png"; done
@@ -23,4 +23,5 @@ desktop-file-validate "$dir/root/usr/share/applications/$id.desktop"
 appstreamcli validate --no-net "$dir/root/usr/share/metainfo/$id.metainfo.xml"
 dpkg-deb -f "$deb" Depends | grep -q qt6-qpa-plugins # a plugin, which shlibdeps cannot see
 test "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland # Qt's plugin for Wayland sessions
+! dpkg-deb -f "$deb" Depends | grep -qE 'libqt6multimedia|libav|gstreamer' # a burp needs no FFmpeg
 echo "the package is complete and clean"

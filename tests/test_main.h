@@ -1,9 +1,6 @@
 #pragma once
 
-// main() for test programs that play sound or open windows: the process ends without the
-// shared libraries' static destructors, as the program itself does (see cue/process_end.h).
-#include "process_end.h"
-
+// main() for test programs that play sound or open windows.
 #include <QtTest>
 
 #define HOPSMELD_TEST_MAIN(TestObject, Application, ...)                                           \
@@ -15,5 +12,5 @@
             TestObject test;                                                                       \
             status = QTest::qExec(&test, argc, argv);                                              \
         }                                                                                          \
-        hopsmeld::endProcess(status);                                                              \
+        return status;                                                                             \
     }

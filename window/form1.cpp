@@ -15,7 +15,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 
 namespace hopsmeld {
 
@@ -161,11 +160,6 @@ bool Form1::event(QEvent* event) {
     // activates the window, and without the icon a hidden window could not come back.
     if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
         Form1Activate();
-    if (event->type() == QEvent::Paint && !shownOnce_) {
-        // The window is on screen: now is the time to wake the sound system, not before.
-        shownOnce_ = true;
-        QTimer::singleShot(0, this, [] { PrepareBurp(); });
-    }
     return result;
 }
 

@@ -75,7 +75,6 @@ class Form1 : public QMainWindow, private CalcHost {
     std::array<std::unique_ptr<LineEditBox>, 8> boxes_;
     std::unique_ptr<AlcoholContent> alcoholContent_;
     std::unique_ptr<BottlingGravity> bottlingGravity_;
-    bool shownOnce_ = false;
     TrayIcon tray_;
 };
 

@@ -244,6 +244,16 @@ class Desktop:
     def start_tray(self):
         getattr(self, "_start_" + self.tray)()
 
+    def stop_sound(self):
+        """Stops the sound server and its helpers, as when it crashes or restarts."""
+        for service in [s for s in self.services if s.process.args[0] in ("pulseaudio", "pacat")
+                        or "parec" in s.process.args[-1]]:
+            service.stop()
+            self.services.remove(service)
+
+    def start_sound(self):
+        self._start_pulse()
+
     # -- for the cases -----------------------------------------------------------------------
     wait_until, holds = staticmethod(wait_until), staticmethod(holds)
 
