@@ -25,16 +25,17 @@ using namespace hopsmeld;
 class WindowTest : public QObject {
     Q_OBJECT
     std::unique_ptr<Form1> w;
+    QList<QLineEdit*> boxes() {
+        return {w->txt1, w->txt2, w->txt3, w->txt4, w->txt5, w->txt6, w->txt7, w->txt8};
+    }
     QStringList boxTexts() {
         QStringList texts;
-        for (QLineEdit* box :
-             {w->txt1, w->txt2, w->txt3, w->txt4, w->txt5, w->txt6, w->txt7, w->txt8})
+        for (QLineEdit* box : boxes())
             texts << box->text();
         return texts;
     }
     void fill() {
-        for (QLineEdit* box :
-             {w->txt1, w->txt2, w->txt3, w->txt4, w->txt5, w->txt6, w->txt7, w->txt8})
+        for (QLineEdit* box : boxes())
             box->setText(box->objectName());
     }
     // Runs `inside` once the menu or message box that `open` shows is up, then closes it.
@@ -103,10 +104,8 @@ class WindowTest : public QObject {
                                    "Alcohol % By Volume",    "Alcohol % By Weight",
                                    "Enter Original Gravity", "Alcohol % By Volume",
                                    "Alcohol % By Weight",    "Desired Bottling Gravity"};
-        const QList<QLineEdit*> boxes = {w->txt1, w->txt2, w->txt3, w->txt4,
-                                         w->txt5, w->txt6, w->txt7, w->txt8};
         for (int i = 0; i < 8; ++i) { // the screen reader's name; results say so
-            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(boxes[i]);
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(boxes()[i]);
             QCOMPARE(a->text(QAccessible::Name), names[i]);
             QCOMPARE(a->text(QAccessible::Description).isEmpty(), i != 2 && i != 3 && i != 7);
         }
@@ -183,15 +182,11 @@ class WindowTest : public QObject {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("mirror"); // what txt6 or txt7 shows afterwards
-        QTest::newRow("volume") << "txt6"
-                                << "5"
-                                << "4.00";
-        QTest::newRow("weight") << "txt7"
-                                << "4"
-                                << "5.00";
-        QTest::newRow("elsewhere") << "txt5"
-                                   << "1.050"
-                                   << "";
+        // clang-format off
+        QTest::newRow("volume") << "txt6" << "5" << "4.00";
+        QTest::newRow("weight") << "txt7" << "4" << "5.00";
+        QTest::newRow("elsewhere") << "txt5" << "1.050" << "";
+        // clang-format on
     }
     void loneAlt() {
         QFETCH(QString, box);
