@@ -102,11 +102,11 @@ def icon_and_menu(program, host):
             d.holds(lambda: not d.windows(), 0.8, "a single click brought the window back")
             click_icon(d, 1, repeat=2)
         as_left("the window back as left after a click on the icon")
-        for again in (lambda: ends(d.start_program(program), 0, "the second start"),
-                      lambda: bus(d, "Open", "['file:///brew.txt']", "{}")):
+        for what, again in (("a second start", lambda: ends(d.start_program(program), 0, "the second start")),
+                            ("the bus's Open", lambda: bus(d, "Open", "['file:///brew.txt']", "{}"))):
             hide(d, app)
             again()
-            as_left("the window back as left")
+            as_left("the window back as left after " + what)
         if "InvalidArgs" not in bus(d, "ActivateAction", "brew", "[]", "{}"):
             raise Failure("an unknown action was not refused")
         hide(d, app)
