@@ -1,207 +1,182 @@
 #!/usr/bin/python3
-"""The notification area with real clicks on a real host: the icon, its double click and menu,
-the cue of "Open Hopsmeld Helper", and the ways the program ends.
-
-    test_tray.py PROGRAM [CASE...]
-"""
+"""test_tray.py PROGRAM [CASE...]: the notification area with real clicks on real hosts (trayer
+for XEmbed, the Xfce and LXQt panels for StatusNotifierItem), one program per session, its ends."""
+import functools
 import os
+import pathlib
 import signal
+import subprocess
 import time
 
 import pyatspi
 
-from desktop import (Desktop, Failure, has_focus, is_shown, main, shown, step, the_shown,
-                     text_of)
-
-CLASS = "merow-hopsmeld-helper"
-
-
-def xembed_icons(d):
-    """The program's icon windows: small windows of its class docked in trayer."""
-    return [w for w in d.windows(classname=CLASS) if max(d.geometry(w)[2:]) <= 32]
+from desktop import Desktop, Failure, has_focus, is_shown, main, shown, text_of, the_shown
 
 
 def icons(d):
-    """The program's icons in the host: docked windows in trayer, registered items elsewhere."""
-    return xembed_icons(d) if d.tray == "trayer" else d.sni_items()
+    """The program's icons: small docked windows of its class in trayer, registered items elsewhere."""
+    if d.tray != "trayer":
+        return d.sni_items()
+    return [w for w in d.windows(classname="merow-hopsmeld-helper") if max(d.geometry(w)[2:]) <= 32]
 
 
 def panel_icon(d):
-    """Centre of the icon a StatusNotifierItem panel draws (no window of the program's): the red
-    of the beer can on the panel's strip at the top of the screen."""
+    """A panel draws the item itself: the centre of the beer can's red on the strip at the top."""
     from PIL import Image
-    path = os.path.join(d.dir, "panel.png")
-    d.run("import", "-window", "root", "-crop", "1280x40+0+0", path)
+    d.run("import", "-window", "root", "-crop", "1280x40+0+0", (path := os.path.join(d.dir, "panel.png")))
     strip = Image.open(path).convert("RGB")
     red = [(x, y) for y in range(strip.height) for x in range(strip.width)
            if (lambda r, g, b: r > 150 and g < 90 and b < 90)(*strip.getpixel((x, y)))]
     if len(red) < 20:
         return None
-    xs, ys = [x for x, _ in red], [y for _, y in red]
+    xs, ys = zip(*red)
     return (min(xs) + max(xs)) // 2, (min(ys) + max(ys)) // 2
 
 
-def icon_centre(d):
-    found = d.wait_until(lambda: icons(d), 10, "the tray icon")
-    if len(found) != 1:
-        raise Failure("expected one tray icon, found %d" % len(found))
-    if d.tray != "trayer":
-        return d.wait_until(lambda: panel_icon(d), 10, "the icon drawn on the panel")
-    x, y, w, h = d.geometry(found[0])
-    return x + w // 2, y + h // 2
-
-
 def click_icon(d, button, repeat=1):
-    x, y = icon_centre(d)
-    # Not --sync: it waits for a motion that never comes when the pointer is already there.
-    d.xdotool("mousemove", str(x), str(y))
-    d.wait_until(lambda: d.xdotool("getmouselocation")[:2] == ["x:%d" % x, "y:%d" % y], 5,
-                 "the pointer over the icon")
+    if len(found := d.wait_until(lambda: icons(d), 10, "the tray icon")) != 1:
+        raise Failure("expected one tray icon, found %d" % len(found))
+    if d.tray == "trayer":
+        x, y, w, h = d.geometry(found[0])
+        x, y = x + w // 2, y + h // 2
+    else:
+        x, y = d.wait_until(lambda: panel_icon(d), 10, "the icon drawn on the panel")
+    d.xdotool("mousemove", str(x), str(y))  # not --sync: no motion comes when the pointer is there
+    d.wait_until(lambda: d.xdotool("getmouselocation")[:2] == ["x:%d" % x, "y:%d" % y], 5, "the pointer there")
     d.xdotool("click", "--repeat", str(repeat), "--delay", "80", str(button))
 
 
-def popups(d):
-    """Mapped override-redirect windows: menus (and tooltips)."""
-    found = []
-    for line in d.run("xwininfo", "-root", "-children").splitlines():
-        window = line.split()[0] if line.strip().startswith("0x") else None
-        if window:
-            stats = d.run("xwininfo", "-id", window, "-stats")
-            if "IsViewable" in stats and "Override Redirect State: yes" in stats:
-                found.append(window)
-    return found
-
-
-def menu_entry(d, access_key, shot=None):
-    """Right click on the icon, then the entry's access key, as a keyboard user would. The menu
-    is the program's own on trayer and the panel's elsewhere: either way a new pop-up window."""
-    before = set(popups(d))
+def menu_entry(d, access_key):
+    """A right click on the icon, then an entry's access key: the program's own menu on trayer, the
+    panel's drawing of the published one elsewhere; either way a new override-redirect window."""
+    def popups():
+        ids = [l.split()[0] for l in d.run("xwininfo", "-root", "-children").splitlines() if l.strip().startswith("0x")]
+        return {w for w in ids if all(s in d.run("xwininfo", "-id", w, "-stats")
+                                      for s in ("IsViewable", "Override Redirect State: yes"))}
+    before = popups()
     click_icon(d, 3)
-    menu = d.wait_until(lambda: set(popups(d)) - before, 5, "a menu after a right click on the icon")
-    if shot and os.environ.get("HOPSMELD_E2E_SHOTS"):
-        d.screenshot(os.path.join(os.environ["HOPSMELD_E2E_SHOTS"], shot))
+    d.wait_until(lambda: popups() - before, 5, "a menu after a right click on the icon")
     d.xdotool("key", access_key)
-    return menu
 
 
-def start(d, program):
-    p = d.start_program(program)
-    window = d.wait_until(lambda: d.windows(), 15, "the window")[0]
-    d.xdotool("windowactivate", "--sync", window)
-    return p, d.application(p.pid)
-
-
-def per_host(*hosts):
-    """A case written as case(program, host) becomes one case for each host."""
-    def cases(case):
-        def on(host):
-            run = lambda program: case(program, host)
-            run.__name__, run.__doc__ = "%s_%s" % (case.__name__, host), "%s (%s)" % (
-                case.__doc__.strip(), host)
-            return run
-        return [on(host) for host in hosts]
-    return cases
-
-
-def exit_button(d, app):
+def hide(d, app):
+    d.wait_until(lambda: icons(d), 10, "the icon the window comes back from")
     the_shown(app, pyatspi.ROLE_PUSH_BUTTON, "Exit").queryAction().doAction(0)
     d.wait_until(lambda: not d.windows(), 5, "the Exit button to hide the window")
 
 
-@per_host("trayer", "xfce", "lxqt")
-def icon_and_menu(program, host):
-    """One icon, its clicks, its menu's Open and Exit (a panel draws the published menu)"""
-    with Desktop(tray=host, sound=True, atspi=True) as d:
-        recording = d.record()
-        p, app = start(d, program)
-        d.wait_until(lambda: len(icons(d)) == 1, 10, "exactly one icon after start")
+def ends(p, expected, what):
+    if (status := p.wait(10)) != expected:
+        raise Failure("%s: %s" % (what, "still running" if status is None else "status %d" % status))
 
-        step("Exit button hides; a single click: nothing on XEmbed, the window on a panel")
+
+def bus(d, method, *args):
+    """A call to the running program's org.freedesktop.Application; what it says on failure."""
+    return subprocess.run(["gdbus", "call", "--session", "-d", "org.example.HopsmeldHelper", "-o",
+                           "/org/example/HopsmeldHelper", "-m", "org.freedesktop.Application." + method, *args],
+                          env=d.env, capture_output=True, text=True).stderr
+
+
+def per_host(case, *hosts):
+    """case(program, host) as one case per host, named case_host."""
+    cases = [functools.partial(case, host=host) for host in hosts]
+    for run, host in zip(cases, hosts):
+        run.__name__, run.__doc__ = "%s_%s" % (case.__name__, host), "%s (%s)" % (case.__doc__, host)
+    return cases
+
+
+def icon_and_menu(program, host):
+    """The icon's clicks, a second start, the menu's Open (the one cue) and Exit (status 0)"""
+    with Desktop(tray=host, sound=True, atspi=True) as d:
+        recording, p = d.record(), d.start_program(program)
+        d.wait_until(d.windows, 15, "the window")
+        app = d.application(p.pid)
         the_shown(app, pyatspi.ROLE_PAGE_TAB, "Bottling Gravity").queryAction().doAction(0)
-        txt5 = d.wait_until(lambda: [a for a in shown(app, pyatspi.ROLE_TEXT) if a.name == "Enter Original Gravity"],
-                            5, "the second tab")[0]
-        txt5.queryEditableText().setTextContents("1.060")
-        exit_button(d, app)
+        box = d.wait_until(lambda: [a for a in shown(app, pyatspi.ROLE_TEXT)
+                                    if a.name == "Enter Original Gravity"], 5, "the second tab")[0]
+        box.queryEditableText().setTextContents("1.060")
+        as_left = lambda what: d.wait_until(lambda: is_shown(box) and text_of(box) == "1.060", 5, what)
+        hide(d, app)
         click_icon(d, 1)
         if host == "trayer":
             d.holds(lambda: not d.windows(), 0.8, "a single click brought the window back")
-        else:  # the panel's Activate
-            d.wait_until(lambda: d.windows(), 5, "the window after a click on the icon")
-            exit_button(d, app)
-
-        step("double click: the window again, as it was left, in silence")
-        click_icon(d, 1, repeat=2)
-        d.wait_until(lambda: d.windows(), 5, "the window after a double click on the icon")
-        if not is_shown(txt5) or text_of(txt5) != "1.060":
-            raise Failure("the window did not come back on the tab and with the boxes left")
-        d.holds(lambda: len(d.windows()) == 1 and len(icons(d)) == 1, 0.5,
-                "one window and one icon after the clicks")
-
-        step("menu: Open Hopsmeld Helper shows the first tab with the caret in its first box")
-        exit_button(d, app)
-        menu_entry(d, "o", shot="menu-%s.png" % host)
-        d.wait_until(lambda: d.windows(), 5, "Open Hopsmeld Helper to show the window")
-        txt1 = the_shown(app, pyatspi.ROLE_TEXT, "Enter Original Gravity")
-        d.wait_until(lambda: has_focus(txt1), 5, "the caret in the first box")
-
-        step("menu: Exit ends the program with status 0 and takes the icon along")
-        time.sleep(0.8)  # let the cue play out before the program goes
+            click_icon(d, 1, repeat=2)
+        as_left("the window back as left after a click on the icon")
+        for what, again in (("a second start", lambda: ends(d.start_program(program), 0, "the second start")),
+                            ("the bus's Open", lambda: bus(d, "Open", "['file:///brew.txt']", "{}"))):
+            hide(d, app)
+            again()
+            as_left("the window back as left after " + what)
+        if "InvalidArgs" not in bus(d, "ActivateAction", "brew", "[]", "{}"):
+            raise Failure("an unknown action was not refused")
+        hide(d, app)
+        menu_entry(d, "o")
+        d.wait_until(d.windows, 5, "Open Hopsmeld Helper to show the window")  # the first tab's box:
+        d.wait_until(lambda: has_focus(the_shown(app, pyatspi.ROLE_TEXT, "Enter Original Gravity")), 5, "the caret in it")
+        recording.wait_for(1)
         menu_entry(d, "e")
-        status = p.wait(5)
-        if status != 0:
-            raise Failure("Exit from the tray menu: %s" % ("still running" if status is None
-                                                           else "status %d" % status))
+        ends(p, 0, "Exit from the tray menu")
         d.wait_until(lambda: not icons(d), 5, "the icon to go with the program")
-
-        heard = recording.bursts()
-        if heard != 1:
-            raise Failure("heard %d cues, expected 1 (Open plays it, the clicks not)" % heard)
+        if (heard := recording.bursts()) != 1:
+            raise Failure("heard %d cues, expected 1 (Open plays it, the rest not)" % heard)
 
 
-def sigterm(program):
-    """SIGTERM ends the program with status 0 and removes the icon"""
-    with Desktop(tray="trayer") as d:
-        p = d.start_program(program)
-        d.wait_until(lambda: xembed_icons(d), 15, "the icon")
-        p.signal(signal.SIGTERM)
-        status = p.wait(5)
-        if status != 0:
-            raise Failure("after SIGTERM: %s" % ("still running" if status is None
-                                                 else "status %d" % status))
-        d.wait_until(lambda: not xembed_icons(d), 5, "the icon to go after SIGTERM")
-
-
-@per_host("trayer", "xfce")
 def icon_kept(program, host):
-    """Unfocused new window, host restart: always an icon, and without one closing ends"""
+    """A window never focused, a host restarted: an icon all along; with no host a close ends"""
     with Desktop(tray=host, focus_new=False) as d:
         p = d.start_program(program)
-        window = d.wait_until(lambda: d.windows(), 15, "the window")[0]
+        window = d.wait_until(d.windows, 15, "the window")[0]
         d.wait_until(lambda: len(icons(d)) == 1, 10, "the icon of a window never activated")
         if d.active_window() == window:
             raise Failure("openbox focused the new window: the case tests nothing")
         d.stop_tray()
         d.start_tray()
         d.wait_until(lambda: len(icons(d)) == 1, 10, "the icon back in the restarted host")
-
-        step("a close request hides while a host shows the icon, and ends once none does")
-        for host_up in (True, False):
-            if not host_up:
-                d.stop_tray()
-            d.xdotool("windowactivate", "--sync", window)
-            d.xdotool("key", "alt+F4")
-            if host_up:
-                d.wait_until(lambda: not d.windows(), 5, "the window to hide")
-                d.holds(p.running, 0.5, "the program ended with its icon in the host")
-                click_icon(d, 1, repeat=2)
-                d.wait_until(lambda: d.windows(), 5, "the window back from the icon")
-        status = p.wait(5)
-        if status != 0:
-            raise Failure("closing without a host: %s" % ("still running" if status is None
-                                                          else "status %d" % status))
+        d.xdotool("windowactivate", "--sync", window, "key", "alt+F4")
+        d.wait_until(lambda: not d.windows(), 5, "a close request to hide the window")
+        click_icon(d, 1, repeat=2)
+        d.wait_until(d.windows, 5, "the window back from the icon")
+        d.stop_tray()
+        d.xdotool("windowactivate", "--sync", window, "key", "alt+F4")
+        ends(p, 0, "closing with no host to show the icon")
 
 
-CASES = [*icon_and_menu, sigterm, *icon_kept]
+def starts_at_once(program):
+    """Two starts at the same moment: one ends with 0; SIGTERM ends the other with 0 and its icon"""
+    with Desktop(tray="trayer") as d:
+        starts = [d.start_program(program) for _ in range(2)]
+        first_out = d.wait_until(lambda: [p for p in starts if not p.running()], 15, "one start to end")[0]
+        ends(first_out, 0, "the start that found the other")
+        d.wait_until(lambda: len(icons(d)) == 1, 10, "the icon of the one left")
+        left = starts[starts[0] is first_out]
+        left.signal(signal.SIGTERM)
+        ends(left, 0, "after SIGTERM")
+        d.wait_until(lambda: not icons(d), 5, "the icon to go after SIGTERM")
+
+
+def memory_runs_out_in_a_paste(program):
+    """A 1 MB paste with no memory to spare: the message, then status 1 without a core"""
+    with Desktop(tray="trayer") as d:
+        # One malloc arena, so the address space in use grows with what is allocated.
+        p = d.start_program(program, env={"MALLOC_ARENA_MAX": "1"})
+        window = d.wait_until(d.windows, 15, "the window")[0]
+        d.wait_until(lambda: len(icons(d)) == 1, 10, "the tray icon")
+        sizes = [0, 1]
+        while sizes[-1] != sizes[-2] and len(sizes) < 50:  # settled: the same for half a second
+            time.sleep(0.5)
+            sizes.append(int(open("/proc/%d/statm" % p.pid).read().split()[0]) * 4096)
+        subprocess.run(["prlimit", "--pid", str(p.pid), "--as=%d" % (sizes[-1] + (1 << 20))], check=True)
+        (big := pathlib.Path(d.dir, "paste.txt")).write_text("1" * (1 << 20))
+        d.start_program("xclip", "-selection", "clipboard", "-i", big)  # serves it until stopped
+        d.xdotool("windowactivate", "--sync", window, "key", "ctrl+v")
+        d.wait_until(lambda: len(d.windows()) == 2, 10, "the message box beside the window")
+        d.xdotool("key", "Return")
+        if (status := p.wait(10)) != 1 or "merow-hopsmeld-helper: not enough memory" not in p.output():
+            raise Failure("ended with %r: %s" % (status, p.output()))
+
+
+CASES = [*per_host(icon_and_menu, "trayer", "xfce", "lxqt"), *per_host(icon_kept, "trayer", "xfce"),
+         starts_at_once, memory_runs_out_in_a_paste]
 
 if __name__ == "__main__":
     main(CASES)
