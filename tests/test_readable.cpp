@@ -1,0 +1,132 @@
+// Readable text on any theme: contrast against published WCAG figures, the colour chosen where a
+// layout colour would not read, and every label of the window measured from its pixels under
+// light, dark and high-contrast themes, switched while the window is open as a desktop does.
+#include "form1.h"
+#include "readable_colour.h"
+#include "test_main.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QStyle>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace hopsmeld;
+
+namespace {
+
+// The commonest pixel of the label as drawn is its background; the text is the pixel that stands
+// out most from it (the inside of a stroke, where anti-aliasing leaves the full colour).
+std::pair<QRgb, double> textAndContrast(QWidget* label) {
+    const QImage image = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    QRgb background = image.pixel(0, 0), text = background;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > counts.value(background))
+            background = it.key();
+    for (QRgb colour : counts.keys())
+        if (contrastRatio(colour, background) > contrastRatio(text, background))
+            text = colour;
+    return {text, contrastRatio(text, background)};
+}
+
+QPalette theme(QRgb window, QRgb link) {
+    QPalette palette{QColor(window)}; // white text on a dark window
+    palette.setColor(QPalette::Link, QColor(link));
+    return palette;
+}
+
+} // namespace
+
+class ReadableTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void contrastRatios() {
+        auto ratio = [](QRgb a, QRgb b) { return std::round(contrastRatio(a, b) * 100) / 100; };
+        QCOMPARE(ratio(0x000000, 0xFFFFFF), 21.0);
+        QCOMPARE(ratio(0x777777, 0xFFFFFF), 4.48); // just fails
+        QCOMPARE(ratio(0xFFFFFF, 0x767676), 4.54); // just passes
+        QCOMPARE(ratio(0x0000FF, 0xFFFFFF), 8.59);
+    }
+
+    // Where a colour does not read, the nearest that does, darker (-1) or lighter (1), of the same
+    // hue: just over the line, not black or white. On #767676 both sides reach the ratio: the
+    // nearer wins.
+    void nearestReadableColour() {
+        const struct {
+            QRgb wanted, background;
+            int direction;
+        } cases[] = {{0x004040, 0x767676, -1},
+                     {0x80C0C0, 0x767676, 1},
+                     {0xFFFF00, 0xFFFFFF, -1},
+                     {0x0000FF, 0x000000, 1}};
+        for (const auto& c : cases) {
+            const QColor wanted(c.wanted), got(readableColour(c.wanted, c.background));
+            const double ratio = contrastRatio(got.rgb(), c.background);
+            const double change = relativeLuminance(got.rgb()) - relativeLuminance(c.wanted);
+            // HSV is not even to the eye: a blue that keeps its look as it gets lighter moves by
+            // up to 20 degrees towards azure there.
+            QVERIFY2(ratio >= 4.5 && ratio < 4.65 && change * c.direction > 0 &&
+                         std::abs(got.hsvHue() - wanted.hsvHue()) <= 20,
+                     qPrintable(wanted.name() + " gave " + got.name()));
+        }
+    }
+
+    void labelsReadOnEveryTheme_data() {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addColumn<int>("mailLink"); // the colour the mail link shows; -1: none in particular
+        // "system": what the desktop gives at start (also a dark GTK theme, in a run of its own).
+        QTest::newRow("system") << QApplication::palette() << -1;
+        QTest::newRow("fusion dark") << theme(0x353535, 0x2A82DA) << -1;
+        // Yellow links read far better on black than any blue: the desktop's link colour wins.
+        QTest::newRow("high contrast") << theme(0x000000, 0xFFFF00) << 0xFFFF00;
+        // Back to light after a dark theme: the labels show the layout's own colours again.
+        QTest::newRow("light") << QApplication::style()->standardPalette() << -1;
+    }
+    void labelsReadOnEveryTheme() {
+        QFETCH(QPalette, palette);
+        QFETCH(int, mailLink);
+        // One window for all rows: the themes change under it.
+        static Form1* window = new Form1;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QApplication::setPalette(palette);
+        const QByteArray row = QTest::currentDataTag();
+        if (row == "system" && qgetenv("GTK_THEME").endsWith(":dark"))
+            QVERIFY2(relativeLuminance(window->palette().color(QPalette::Window).rgb()) < 0.1,
+                     "the dark GTK theme did not reach the window");
+        // Written down from the layout, not read from the program's table.
+        QHash<QString, QRgb> layoutColour{{"Label6", 0x0000FF},
+                                          {"Label8", 0x0000FF},
+                                          {"Lbl12", 0x0000FF},
+                                          {"Label9", palette.color(QPalette::ButtonText).rgb()}};
+        for (auto name :
+             {"Label1", "Label2", "Label3", "Label4", "Label5", "Label7", "Label10", "Label11"})
+            layoutColour[name] = 0x004040;
+        int seen = 0;
+        for (int tab = 0; tab < 3; ++tab) {
+            window->SSTab1->setCurrentIndex(tab);
+            for (QLabel* label : window->findChildren<QLabel*>()) {
+                const QString name = label->objectName();
+                if (!label->isVisible() || !layoutColour.contains(name))
+                    continue;
+                ++seen;
+                const auto [text, ratio] = textAndContrast(label);
+                QVERIFY2(ratio >= 4.5, qPrintable(name + " reads at " + QString::number(ratio)));
+                if (name == "Lbl12" && mailLink >= 0)
+                    QCOMPARE(QColor(text), QColor(mailLink));
+                else if (row == "light")
+                    QCOMPARE(QColor(text), QColor(layoutColour[name]));
+            }
+        }
+        QCOMPARE(seen, layoutColour.size());
+    }
+};
+
+HOPSMELD_TEST_MAIN(ReadableTest, QApplication)
+#include "test_readable.moc"
