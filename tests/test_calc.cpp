@@ -9,7 +9,6 @@
 #include <QtTest>
 
 #include <cstdio>
-#include <limits>
 
 using namespace hopsmeld;
 
@@ -17,15 +16,6 @@ namespace {
 
 constexpr int P = int(DisplayPattern::Percent), D2 = int(DisplayPattern::TwoDecimals),
               D3 = int(DisplayPattern::ThreeDecimals);
-
-// textToNumber's value, or the failure number it threw as a negative.
-double readOrFailure(const QString& text, const QLocale& locale) {
-    try {
-        return textToNumber(text, locale);
-    } catch (const CalcFailure& failure) {
-        return -failure.number();
-    }
-}
 
 // Both tabs' boxes and the window around them; every write, message and cue lands in `log`.
 struct Window : CalcHost {
@@ -63,39 +53,24 @@ template <typename Table> void rows(const Table& table) {
         QTest::addRow("%d", i) << i;
 }
 
-struct Read {
-    const char* locale;
-    const char* text;
-    double value;
-};
 // clang-format off
+struct Read { const char* locale; const char* text; double value; };
 const Read kReads[] = {
-    {"C", "1.050", 1.05}, {"C", "  1.05  ", 1.05}, {"C", "5.", 5}, {"C", " 5. ", 5}, {"C", "1050", 1050},
-    {"C", "1,050", 1050}, {"en_US", "1,050.5", 1050.5}, {"C", "-4.2", -4.2}, {"C", "1E+20", 1e20},
-    {"C", "1.7976931348623157e308", std::numeric_limits<double>::max()},
-    {"de_DE", "1,050", 1.05}, {"de_DE", " 1,05 ", 1.05}, {"de_DE", "5,", 5}, {"de_DE", "1.050", 1050},
-    {"de_DE", "1,5E+20", 1.5e20},
-    {"C", "", -13}, {"C", "   ", -13}, {"C", "abc", -13}, {"C", "inf", -13}, {"C", "-inf", -13},
-    {"C", "nan", -13}, {"C", "0x1A", -13}, {"C", "1.2.3", -13}, {"C", "1.05a", -13}, {"C", "-", -13},
-    {"C", ".", -13}, {"C", "5..", -13}, {"C", "5,", -13}, {"C", "1e400", -6}, {"C", "-1e400", -6},
-    {"de_DE", ",", -13}, {"de_DE", "1.05", -13}, {"de_DE", "5,,", -13}, {"de_DE", "nan", -13},
-    {"de_DE", "1e400", -6},
+    {"C", "1.050", 1.05}, {"C", " 5. ", 5}, {"C", "1,050", 1050}, {"C", "-4.2", -4.2}, {"de_DE", "1,050", 1.05},
+    {"C", "1.7976931348623157e308", 1.7976931348623157e308}, {"de_DE", "5,", 5}, {"de_DE", "1.050", 1050},
+    {"C", "", -13}, {"C", "abc", -13}, {"C", "inf", -13}, {"C", "nan", -13}, {"C", "0x1A", -13}, {"C", ".", -13},
+    {"C", "5..", -13}, {"C", "5,", -13}, {"C", "1e400", -6}, {"de_DE", "1.05", -13},
 };
 struct Write { const char* locale; double value; int pattern; const char* text; };  // pattern -1: numberToText
 const Write kWrites[] = {
-    {"C", 4.2, -1, "4.2"}, {"C", 0.8, -1, "0.8"}, {"C", 1.0 / 3, -1, "0.333333333333333"},
-    {"C", 5.13 / 1.25, -1, "4.104"}, {"C", 1.05 - 0.042 / 1.05, -1, "1.01"}, {"C", 0.0, -1, "0"},
-    {"C", -0.0, -1, "0"}, {"C", -4.2, -1, "-4.2"}, {"en_US", 1234567, -1, "1234567"},
-    {"C", 123456789012345, -1, "123456789012345"}, {"C", 1e15, -1, "1E+15"},
-    {"C", 1234567890123456789.0, -1, "1.23456789012346E+18"}, {"C", 0.0001, -1, "0.0001"},
+    {"C", 1.0 / 3, -1, "0.333333333333333"}, {"C", 1.05 - 0.042 / 1.05, -1, "1.01"}, {"C", -0.0, -1, "0"},
+    {"C", -4.2, -1, "-4.2"}, {"en_US", 1234567, -1, "1234567"}, {"C", 123456789012345, -1, "123456789012345"},
+    {"C", 1e15, -1, "1E+15"}, {"C", 999999999999999.9, -1, "1E+15"}, {"C", 0.0001, -1, "0.0001"},
     {"C", 0.00001, -1, "1E-05"}, {"C", 1.7976931348623157e308, -1, "1.79769313486232E+308"},
-    {"C", 999999999999999.9, -1, "1E+15"}, {"de_DE", 1050.5, -1, "1050,5"}, {"de_DE", 1.5e-7, -1, "1,5E-07"},
-    {"C", 0.042, P, "4.20%"}, {"C", 0.0, P, "0.00%"}, {"C", -0.0105, P, "-1.05%"}, {"C", 0.8, P, "80.00%"},
-    {"C", 42, P, "4200.00%"}, {"C", -0.00001, P, "0.00%"}, {"C", 0.000125, P, "0.01%"},
-    {"C", -0.000125, P, "-0.01%"}, {"C", 0.8, D2, ".80"}, {"C", 12, D2, "12.00"}, {"C", 1.005, D2, "1.01"},
-    {"C", 0.115, D2, ".12"}, {"C", 2.675, D2, "2.68"}, {"C", -2.675, D2, "-2.68"}, {"C", 4.104, D2, "4.10"},
-    {"C", 0.0, D2, ".00"}, {"C", -0.004, D2, ".00"}, {"C", 0.995, D2, "1.00"}, {"C", 99.995, D2, "100.00"},
-    {"C", 1e20, D2, "100000000000000000000.00"}, {"C", 1e-20, D2, ".00"}, {"C", 1.01, D3, "1.010"},
+    {"de_DE", 1.5e-7, -1, "1,5E-07"}, {"C", 0.042, P, "4.20%"}, {"C", 0.0, P, "0.00%"}, {"C", -0.0105, P, "-1.05%"},
+    {"C", -0.00001, P, "0.00%"}, {"C", 0.00005, P, "0.01%"}, {"C", 0.8, D2, ".80"}, {"C", 1.005, D2, "1.01"},
+    {"C", 2.675, D2, "2.68"}, {"C", -2.675, D2, "-2.68"}, {"C", 0.0, D2, ".00"}, {"C", -0.004, D2, ".00"},
+    {"C", 0.995, D2, "1.00"}, {"C", 1e20, D2, "100000000000000000000.00"}, {"C", 1e-20, D2, ".00"},
     {"C", 0.962, D3, ".962"}, {"C", 1.0005, D3, "1.001"}, {"de_DE", 0.0525, P, "5,25%"},
     {"de_DE", 1234.5, D2, "1234,50"}, {"de_DE", 0.962, D3, ",962"}, {"en_US", 1234.5, D2, "1234.50"},
 };
@@ -103,20 +78,19 @@ const Write kWrites[] = {
 struct Alcohol { const char* og; const char* fg; QStringList log; };
 const Alcohol kAlcohol[] = {
     {"1.050", "1.010", {"txt4=4.20%", "txt3=5.25%", "cue"}}, {"1.010", "1.050", {"txt4=-4.20%", "txt3=-5.25%", "cue"}},
-    {"1.050", "1.050", {"txt4=0.00%", "txt3=0.00%", "cue"}}, {"1050", "1010", {"txt4=4200.00%", "txt3=5250.00%", "cue"}},
-    {" 1.05 ", "1.010 ", {"txt4=4.20%", "txt3=5.25%", "cue"}}, {"", "1.010", {"message"}}, {"1.050", "", {"message"}},
-    {"beer", "1.010", {"message"}}, {"inf", "1.010", {"message"}}, {"1e400", "1.010", {}}, {"1e308", "-1e308", {}},
+    {"1.050", "1.050", {"txt4=0.00%", "txt3=0.00%", "cue"}}, {"", "1.010", {"message"}}, {"1.050", "", {"message"}},
+    {"1e400", "1.010", {}}, {"1e308", "-1e308", {}},
     {"1.6e308", "0", {"txt4=168" + QString(308, '0') + ".00%"}}, // the volume (x 1.25) overflows
 };
 // Bottling Gravity: keys typed into the volume box, then the weight box; the mirror after each
-// key; the bottling gravity OG - weight / 100 / 1.05 that Calculate writes (after "cue" or not).
-struct Bottling { const char* og; const char* volume; const char* weight; QStringList mirrors; const char* result; };
+// key; then Reset, which keeps the yield, and what Calculate writes after the plain number:
+// OG - weight / 100 / 1.05 and the cue, or the message.
+struct Bottling { const char* og; const char* volume; const char* weight; QStringList mirrors; QStringList log; };
 const Bottling kBottling[] = {
-    {"1.050", "5.25", "", {"4.00", "4.00", "4.16", "4.20"}, "1.010"}, {"1.050", "", "4.2", {"5.00", "5.00", "5.25"}, "1.010"},
-    {"1.050", "5.13", "", {"4.00", "4.00", "4.08", "4.10"}, "1.011"}, {"1.010", "", "5", {"6.25"}, ".962"},
-    {"1.050", "1", "", {".80"}, "1.042"}, {"1.050", "", "", {}, "1.050"}, {"1.050", "9", "4.2", {"7.20", "5.00", "5.00", "5.25"}, "1.010"},
-    {"1.050", "x", "", {"Can't convert"}, "1.050"}, {"1.050", "-5", "", {"Can't convert", "-4.00"}, "1.088"},
-    {"", "5.25", "", {"4.00", "4.00", "4.16", "4.20"}, "message"}, {"nan", "", "", {}, "message"},
+    {"1.050", "5.25x", "", {"4.00", "4.00", "4.16", "4.20", "Can't convert"}, {"txt8=1.010", "cue"}},
+    {"1.050", "", "4.2", {"5.00", "5.00", "5.25"}, {"txt8=1.010", "cue"}}, {"1.010", "", "5", {"6.25"}, {"txt8=.962", "cue"}},
+    {"1.050", "", "", {}, {"txt8=1.050", "cue"}}, {"1.050", "9", "4.2", {"7.20", "5.00", "5.00", "5.25"}, {"txt8=1.010", "cue"}},
+    {"", "1", "", {".80"}, {"message"}},
 };
 // clang-format on
 
@@ -130,7 +104,11 @@ class CalcTest : public QObject {
     void reads() {
         QFETCH(int, row);
         const Read& r = kReads[row];
-        QCOMPARE(readOrFailure(QString::fromUtf8(r.text), QLocale(r.locale)), r.value);
+        try { // a failure's number as a negative value
+            QCOMPARE(textToNumber(QString::fromUtf8(r.text), QLocale(r.locale)), r.value);
+        } catch (const CalcFailure& failure) {
+            QCOMPARE(-double(failure.number()), r.value);
+        }
     }
     void writes_data() { rows(kWrites); }
     void writes() {
@@ -140,66 +118,44 @@ class CalcTest : public QObject {
         QCOMPARE(w.pattern < 0 ? numberToText(w.value, l)
                                : formatNumber(w.value, DisplayPattern(w.pattern), l),
                  w.text);
-        if (w.pattern < 0 && std::fabs(w.value) < 1e300) // reads back as the same 15 digits
-            QCOMPARE(QString::number(textToNumber(w.text, l), 'e', 14),
-                     QString::number(w.value ? w.value : 0.0, 'e', 14));
     }
     void alcohol_data() { rows(kAlcohol); }
     void alcohol() {
         QFETCH(int, row);
         const Alcohol& a = kAlcohol[row];
         Window w;
-        w.t1.value = a.og, w.t2.value = a.fg, w.t3.value = "typed over";
+        w.t1.value = a.og, w.t2.value = a.fg;
         w.ac.cmd1Click();
-        QCOMPARE(w.log, a.log);
-        QCOMPARE(w.t3.value,
-                 a.log.size() == 3 ? a.log[1].mid(5) : "typed over"); // failed: nothing rewritten
-        w.log.clear();
         w.ac.Cmd2Click();
-        QCOMPARE(w.log, (QStringList{"txt1=", "txt2=", "txt3=", "txt4="}));
+        QCOMPARE(w.log, a.log + QStringList({"txt1=", "txt2=", "txt3=", "txt4="}));
     }
     void bottling_data() { rows(kBottling); }
     void bottling() {
         QFETCH(int, row);
         const Bottling& b = kBottling[row];
         Window w;
-        w.t5.value = b.og, w.t8.value = "old";
         QStringList mirrors = w.type(w.t6, b.volume);
         QCOMPARE(mirrors + w.type(w.t7, b.weight), b.mirrors);
         w.log.clear();
+        w.bg.Cmd5Click();
+        w.t5.value = b.og;
         w.bg.Cmd4Click();
-        if (QString(b.result) == "message")
-            QCOMPARE(w.log, QStringList{"message"});
-        else // the plain number first, then in its pattern
-            QCOMPARE(w.log.mid(1), (QStringList{QString("txt8=") + b.result, "cue"}));
-        QCOMPARE(w.t8.value, w.log.size() == 3 ? b.result : "old");
+        const bool wrote = b.log.size() > 1; // the plain number first, then in its pattern
+        QCOMPARE(w.log.mid(0, 4) + w.log.mid(wrote ? 5 : 4),
+                 QStringList({"txt5=", "txt6=", "txt7=", "txt8="}) + b.log);
     }
-    // Past the largest double: the handler ends without a word, earlier writes stay.
+    // Past the largest double: the handler ends without a word.
     void overflowIsSilent() {
         Window w;
-        w.t6.value = "old", w.t7.value = "1.5e308";
+        w.t7.value = "1.5e308";
         w.bg.txt7KeyUp(); // x 1.25 overflows
         QVERIFY(w.log.isEmpty() && w.bg.yieldWeight().isEmpty());
         w.t6.value = "1.7e308";
         w.bg.txt6KeyUp(); // fits: stored as 1.36e306 by weight
-        w.t5.value = "-1.79e308", w.t8.value = "old";
+        w.t5.value = "-1.79e308";
         w.log.clear();
         w.bg.Cmd4Click(); // -1.79e308 - 1.3e306 overflows
         QCOMPARE(w.log, QStringList{});
-        QCOMPARE(w.t8.value, "old");
-    }
-    void resetKeepsTheYield() {
-        Window w;
-        w.type(w.t6, "5.25");
-        w.log.clear();
-        w.bg.Cmd5Click();
-        QCOMPARE(w.log, (QStringList{"txt5=", "txt6=", "txt7=", "txt8="}));
-        w.t5.value = "1.060";
-        w.t6.value = ""; // Backspace over everything: "Can't convert", the yield stays
-        w.bg.txt6KeyUp();
-        w.bg.Cmd4Click();
-        QCOMPARE(w.t7.value, "Can't convert");
-        QCOMPARE(w.t8.value, "1.020");
     }
     // Run again under a decimal-comma C library locale, which QCoreApplication takes from the
     // environment: the user's notation comes from QLocale::system(), nothing from printf.
@@ -209,16 +165,10 @@ class CalcTest : public QObject {
         char text[8];
         std::snprintf(text, sizeof text, "%.1f", 1.5);
         QCOMPARE(text, "1,5"); // or this test proves nothing
-        QCOMPARE(QLocale::system().decimalPoint(), ",");
         QCOMPARE(formatNumber(1.005, DisplayPattern::TwoDecimals, QLocale::c()), "1.01");
         QCOMPARE(numberToText(1e-7, QLocale::c()), "1E-07");
-        Window w(QLocale::system());
-        w.t1.value = "1,050", w.t2.value = " 1,010 ", w.t5.value = "1,050";
-        w.ac.cmd1Click();
+        Window w(QLocale::system()); // the mirror reads its own text back in the user's notation
         QCOMPARE(w.type(w.t6, "5,13"), (QStringList{"4,00", "4,00", "4,08", "4,10"}));
-        w.bg.Cmd4Click();
-        QCOMPARE(w.log.mid(0, 2) + w.log.mid(w.log.size() - 2, 1),
-                 (QStringList{"txt4=4,20%", "txt3=5,25%", "txt8=1,011"}));
     }
 };
 

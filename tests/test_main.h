@@ -5,12 +5,8 @@
 
 #define HOPSMELD_TEST_MAIN(TestObject, Application, ...)                                           \
     int main(int argc, char* argv[]) {                                                             \
-        int status = 0;                                                                            \
-        {                                                                                          \
-            Application app(argc, argv);                                                           \
-            __VA_ARGS__;                                                                           \
-            TestObject test;                                                                       \
-            status = QTest::qExec(&test, argc, argv);                                              \
-        }                                                                                          \
-        return status;                                                                             \
+        Application app(argc, argv);                                                               \
+        __VA_ARGS__;                                                                               \
+        TestObject test;                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                    \
     }
