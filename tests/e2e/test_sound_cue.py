@@ -63,7 +63,8 @@ def silent_on_bad_files_and_cut_by_the_next_cue(program):
         recording.wait_for(3)
         time.sleep(1.2)  # past where the first cue's closing tone would have come
         loud = recording.loud()  # when each sound begins, in ms:
-        heard = [i * 10 for i, on in enumerate(loud) if on and not any(loud[max(0, i - 12):i])]
+        # 0.1 s of quiet before each, as wait_for counts them
+        heard = [i * 10 for i, on in enumerate(loud) if on and not any(loud[max(0, i - 10):i])]
         if len(heard) != 3 or not 740 < heard[2] - heard[1] < 860:
             raise Failure("expected opening, opening, closing 0.8 s later; heard %s" % heard)
         d.wait_until(lambda: 'process.id = "%d"' % p.process.pid not in d.run("pactl", "list", "sink-inputs"),

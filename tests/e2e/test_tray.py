@@ -125,7 +125,7 @@ def icon_and_menu(program, host):
         recording.wait_for(1)
         menu_entry(d, "e")
         ends(p, 0, "Exit from the tray menu")
-        d.wait_until(lambda: not icons(d), 5, "the icon to go with the program")
+        d.wait_until(lambda: not icons(d), 10, "the icon to go with the program")  # a panel may take its time
         if (heard := recording.bursts()) != 1:
             raise Failure("heard %d cues, expected 1 (Open plays it, the rest not)" % heard)
 
