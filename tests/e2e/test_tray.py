@@ -14,9 +14,10 @@ from desktop import Desktop, Failure, has_focus, is_shown, main, shown, text_of,
 
 
 def icons(d):
-    """The program's icons: small docked windows of its class in trayer, registered items elsewhere."""
+    """The program's icons: small docked windows of its class in trayer, registered items elsewhere
+    whose owner is still on the bus (the LXQt panel was seen keeping an ended program's item)."""
     if d.tray != "trayer":
-        return d.sni_items()
+        return [item for item in d.sni_items() if d.bus_has(item.split("/")[0])]
     return [w for w in d.windows(classname="merow-hopsmeld-helper") if max(d.geometry(w)[2:]) <= 32]
 
 
@@ -125,7 +126,7 @@ def icon_and_menu(program, host):
         recording.wait_for(1)
         menu_entry(d, "e")
         ends(p, 0, "Exit from the tray menu")
-        d.wait_until(lambda: not icons(d), 10, "the icon to go with the program")  # a panel may take its time
+        d.wait_until(lambda: not icons(d), 5, "the icon to go with the program")
         if (heard := recording.bursts()) != 1:
             raise Failure("heard %d cues, expected 1 (Open plays it, the rest not)" % heard)
 
