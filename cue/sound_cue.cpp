@@ -101,8 +101,8 @@ struct SoundCue::Player {
         // An event sound: the desktop's volume and policy for alerts apply to it.
         pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "event");
         pa_proplist_sets(properties, PA_PROP_MEDIA_NAME, mediaName.c_str());
-        stream = pa_stream_new_with_proplist(context, mediaName.c_str(), &playing.spec, nullptr,
-                                             properties);
+        stream = pa_stream_new_with_proplist(context, mediaName.c_str(), &playing.sampleFormat,
+                                             nullptr, properties);
         pa_proplist_free(properties);
         if (!stream)
             return;

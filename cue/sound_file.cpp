@@ -28,12 +28,12 @@ std::optional<SoundClip> readWavFile(const std::string& path) {
     if (!file)
         return std::nullopt;
     SoundClip clip;
-    clip.spec.format = PA_SAMPLE_S16NE;
-    clip.spec.rate = static_cast<std::uint32_t>(info.samplerate);
-    clip.spec.channels = static_cast<std::uint8_t>(info.channels);
+    clip.sampleFormat.format = PA_SAMPLE_S16NE;
+    clip.sampleFormat.rate = static_cast<std::uint32_t>(info.samplerate);
+    clip.sampleFormat.channels = static_cast<std::uint8_t>(info.channels);
     const bool usable = isWav(info.format) && info.channels > 0 &&
                         info.channels <= int(PA_CHANNELS_MAX) && info.samplerate > 0 &&
-                        pa_sample_spec_valid(&clip.spec) && info.frames > 0 &&
+                        pa_sample_spec_valid(&clip.sampleFormat) && info.frames > 0 &&
                         info.frames <= kLongestClipSeconds * info.samplerate;
     if (usable) {
         clip.samples.resize(static_cast<std::size_t>(info.frames * info.channels));

@@ -11,7 +11,7 @@
 namespace hopsmeld {
 
 struct SoundClip {
-    pa_sample_spec spec{};
+    pa_sample_spec sampleFormat{};
     std::vector<std::int16_t> samples; // interleaved, whole frames
 };
 
