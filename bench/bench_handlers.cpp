@@ -69,30 +69,30 @@ class HandlersBench : public QObject {
         QVERIFY(tab.host.messages > 0);
     }
 
-    void txt6KeyUp() {
+    void txt6Change() {
         BottlingTab tab;
         tab.txt6.type(QStringLiteral("5.25"));
         QBENCHMARK {
-            tab.calc.txt6KeyUp();
+            tab.calc.txt6Change();
         }
         QCOMPARE(tab.txt7.text(), QStringLiteral("4.20"));
     }
 
-    void txt7KeyUp() {
+    void txt7Change() {
         BottlingTab tab;
         tab.txt7.type(QStringLiteral("4.20"));
         QBENCHMARK {
-            tab.calc.txt7KeyUp();
+            tab.calc.txt7Change();
         }
         QCOMPARE(tab.txt6.text(), QStringLiteral("5.25"));
     }
 
     // A key that leaves no number (the first "-" of a negative, say): "Can't convert".
-    void txt6KeyUpNotANumber() {
+    void txt6ChangeNotANumber() {
         BottlingTab tab;
         tab.txt6.type(QStringLiteral("-"));
         QBENCHMARK {
-            tab.calc.txt6KeyUp();
+            tab.calc.txt6Change();
         }
         QCOMPARE(tab.txt7.text(), QStringLiteral("Can't convert"));
     }
@@ -101,7 +101,7 @@ class HandlersBench : public QObject {
         BottlingTab tab;
         tab.txt5.type(QStringLiteral("1.050"));
         tab.txt6.type(QStringLiteral("5.25"));
-        tab.calc.txt6KeyUp();
+        tab.calc.txt6Change();
         QBENCHMARK {
             tab.calc.Cmd4Click();
         }

@@ -1,6 +1,7 @@
 #include "bottling_gravity.h"
 
 #include "brewing_constants.h"
+#include "calc_failure.h"
 #include "checked_math.h"
 #include "display_format.h"
 #include "handler_protocol.h"
@@ -30,31 +31,38 @@ double weightToYieldWeight(double weight) {
 BottlingGravity::BottlingGravity(Boxes boxes, CalcHost& host, QLocale locale)
     : boxes_(boxes), host_(host), locale_(std::move(locale)) {}
 
-void BottlingGravity::mirror(TextBox& typed, TextBox& mirrored, Conversion toMirror,
-                             Conversion toYieldWeight) {
+void BottlingGravity::mirror(TextBox& typed, TextBox& mirrored, Conversion toMirror) {
     runCalcHandler(
         [&] {
             mirrored.setText(numberToText(toMirror(textToNumber(typed.text(), locale_)), locale_));
-            YieldWeight = toYieldWeight(textToNumber(typed.text(), locale_));
             mirrored.setText(formatText(mirrored.text(), DisplayPattern::TwoDecimals, locale_));
         },
         [&] { mirrored.setText(kCantConvert); });
 }
 
-void BottlingGravity::txt6KeyUp() {
-    mirror(boxes_.txt6, boxes_.txt7, volumeToWeight, volumeToYieldWeight);
+void BottlingGravity::txt6Change() {
+    typed_ = &boxes_.txt6;
+    typedToYieldWeight_ = volumeToYieldWeight;
+    mirror(boxes_.txt6, boxes_.txt7, volumeToWeight);
 }
 
-void BottlingGravity::txt7KeyUp() {
-    mirror(boxes_.txt7, boxes_.txt6, weightToVolume, weightToYieldWeight);
+void BottlingGravity::txt7Change() {
+    typed_ = &boxes_.txt7;
+    typedToYieldWeight_ = weightToYieldWeight;
+    mirror(boxes_.txt7, boxes_.txt6, weightToVolume);
+}
+
+double BottlingGravity::YieldWeight() const {
+    if (!typed_)
+        throw CalcFailure(TypeMismatch);
+    return typedToYieldWeight_(textToNumber(typed_->text(), locale_));
 }
 
 void BottlingGravity::Cmd4Click() {
     runCalcHandler(
         [this] {
             const QString originalText = boxes_.txt5.text();
-            // A yield never typed counts as none: the original gravity itself comes out.
-            const double gravityDrop = checkedDivide(YieldWeight.toNumber(locale_), kWeightFactor);
+            const double gravityDrop = checkedDivide(YieldWeight(), kWeightFactor);
             const double og = textToNumber(originalText, locale_);
             boxes_.txt8.setText(numberToText(checkedSubtract(og, gravityDrop), locale_));
             boxes_.txt8.setText(
@@ -67,6 +75,7 @@ void BottlingGravity::Cmd4Click() {
 void BottlingGravity::Cmd5Click() {
     for (TextBox* box : {&boxes_.txt5, &boxes_.txt6, &boxes_.txt7, &boxes_.txt8})
         box->setText(QString());
+    typed_ = nullptr;
 }
 
 } // namespace hopsmeld

@@ -22,7 +22,12 @@ QString exponentText(int exponent) {
 
 } // namespace
 
-double textToNumber(const QString& text, const QLocale& locale) {
+double textToNumber(const QString& text, const QLocale& userLocale) {
+    // No gravity or percentage is ever written with digit grouping: "1.050" in German or "1,050"
+    // in English is a decimal typed in the other notation, and taking it as 1050 gives absurd
+    // results.
+    QLocale locale = userLocale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
     QString trimmed = text.trimmed();
     // Qt reads "5." but not "5," in a decimal-comma locale; both mean 5 to a person.
     if (trimmed.endsWith(locale.decimalPoint())) {

@@ -6,9 +6,9 @@
 // Conversions between a box's text and a number, in the user's number notation.
 namespace hopsmeld {
 
-// Reads a finite number; spaces around it, the locale's digit grouping and a trailing decimal
-// separator are fine. Throws CalcFailure: TypeMismatch for anything that is not a finite
-// number (the empty text included), Overflow for a number too large for a double.
+// Reads a finite number; spaces around it and a trailing decimal separator are fine. Throws
+// CalcFailure: TypeMismatch for anything that is not a finite number (the empty text and digit
+// grouping included), Overflow for a number too large for a double.
 double textToNumber(const QString& text, const QLocale& locale);
 
 // The plain form written when a computed number first lands in a box: shortest text with at

@@ -8,10 +8,12 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTabBar>
@@ -145,7 +147,7 @@ class WindowTest : public QObject {
         }
         QCOMPARE(seen, cycle + cycle);
     }
-    // The buttons and key releases reach the calculators; Enter and Esc press nothing.
+    // The buttons and the boxes' changes reach the calculators; Enter and Esc press nothing.
     void bindings() {
         QTest::keyClicks(w->txt1, "1.050");
         for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
@@ -158,9 +160,7 @@ class WindowTest : public QObject {
         QTest::keyClicks(w->txt6, "5.25");
         QCOMPARE(w->txt7->text(), "4.20");
         w->txt7->setText("4"); // written, not typed: no mirror
-        QKeyEvent repeat(QEvent::KeyRelease, Qt::Key_5, Qt::NoModifier, "5", true);
-        QApplication::sendEvent(w->txt6, &repeat); // nor from a held key's repeats
-        QCOMPARE(w->txt6->text() + " " + w->txt7->text(), "5.25 4");
+        QCOMPARE(w->txt6->text(), "5.25");
         w->txt5->setText("1.050");
         QTest::mouseClick(w->Cmd4, Qt::LeftButton);
         QCOMPARE(w->txt8->text(), "1.010");
@@ -175,33 +175,70 @@ class WindowTest : public QObject {
                                "Hey Hop Head You Can't Do That!");
                   });
     }
-    // A lone Alt as the platform delivers it (the modifiers as they were before each key, the
-    // key to whichever widget has the focus by then): the menu bar takes the focus and the
-    // release, and a mirror box still runs its handler.
-    void loneAlt_data() {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("mirror"); // what txt6 or txt7 shows afterwards
+    // Every way a user changes a strength box runs its mirror, and Calculate takes the strength
+    // from the box changed last; a key that changes no text, such as Tab, changes nothing.
+    void strengthPaths_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("og");
+        QTest::addColumn<QString>("shown");  // txt6|txt7 afterwards
+        QTest::addColumn<QString>("result"); // txt8, or the message
         // clang-format off
-        QTest::newRow("volume") << "txt6" << "5" << "4.00";
-        QTest::newRow("weight") << "txt7" << "4" << "5.00";
-        QTest::newRow("elsewhere") << "txt5" << "1.050" << "";
+        QTest::newRow("keys") << "keys" << "1.050" << "5.25|4.20" << "1.010";
+        QTest::newRow("paste over typed") << "paste" << "1.050" << "5.25|4.2" << "1.010";
+        QTest::newRow("middle click") << "middle" << "1.050" << "5.25|4.20" << "1.010";
+        QTest::newRow("drop") << "drop" << "1.050" << "7.5|6.00" << ".993";
+        QTest::newRow("undo") << "undo" << "1.050" << "|Can't convert" << "message";
+        QTest::newRow("tab through") << "tab" << "1.0497" << "5.27|4.22" << "1.010";
         // clang-format on
     }
-    void loneAlt() {
-        QFETCH(QString, box);
-        QFETCH(QString, text);
-        QFETCH(QString, mirror);
+    void strengthPaths() {
+        QFETCH(QString, path);
+        QFETCH(QString, og);
+        QFETCH(QString, shown);
+        QFETCH(QString, result);
         w->SSTab1->setCurrentIndex(1);
-        auto* typed = w->findChild<QLineEdit*>(box);
-        typed->setText(text);
-        typed->setFocus();
-        QTest::simulateEvent(w->windowHandle(), true, Qt::Key_Alt, Qt::NoModifier, QString(),
-                             false);
-        QTest::simulateEvent(w->windowHandle(), false, Qt::Key_Alt, Qt::AltModifier, QString(),
-                             false);
-        QCOMPARE((box == "txt7" ? w->txt6 : w->txt7)->text(), mirror);
-        QCOMPARE(QApplication::focusWidget(), w->menuBar());
+        w->txt5->setText(og);
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (path == "keys") {
+            QTest::keyClicks(w->txt6, "5.25");
+        } else if (path == "paste") { // the weight box's context menu: Select All, Paste
+            QTest::keyClicks(w->txt7, "5");
+            clipboard->setText("4.2");
+            w->txt7->selectAll();
+            w->txt7->paste();
+        } else if (path == "middle") {
+            QVERIFY(clipboard->supportsSelection());
+            clipboard->setText("5.25", QClipboard::Selection);
+            QTest::mouseClick(w->txt6, Qt::MiddleButton);
+        } else if (path == "drop") {
+            QMimeData data;
+            data.setText("7.5");
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(w->txt6, &enter); // Qt takes a drop only where one entered
+            QApplication::sendEvent(w->txt6, &drop);
+        } else if (path == "undo") {
+            QTest::keyClicks(w->txt6, "6.5");
+            w->txt6->undo(); // as the context menu's Undo
+        } else {
+            QTest::keyClicks(w->txt6, "5.27");
+            w->txt6->setFocus();
+            // Through the window, as a desktop delivers keys: each release lands in the box
+            // the press has just moved the focus to.
+            QTest::keyClick(w->windowHandle(), Qt::Key_Tab);
+            QTest::keyClick(w->windowHandle(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QTest::keyClick(w->windowHandle(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), w->txt7);
+        }
+        QCOMPARE(w->txt6->text() + "|" + w->txt7->text(), shown);
+        if (result == "message") {
+            whileOpen([&] { QTest::mouseClick(w->Cmd4, Qt::LeftButton); }, [](QWidget*) {});
+            result.clear(); // and txt8 keeps its text
+        } else {
+            QTest::mouseClick(w->Cmd4, Qt::LeftButton);
+        }
+        QCOMPARE(w->txt8->text(), result);
+        QTest::mouseClick(w->Cmd5, Qt::LeftButton);
     }
     void hideAndClear_data() {
         QTest::addColumn<QString>("how");

@@ -3,7 +3,6 @@
 #include "error_message.h"
 #include "form1_layout.h"
 #include "form_builder.h"
-#include "key_release.h"
 #include "label_colours.h"
 #include "play_burp.h"
 
@@ -131,8 +130,10 @@ void Form1::bindHandlers() {
     connect(Cmd2, &QPushButton::clicked, this, [this] { alcoholContent_->Cmd2Click(); });
     connect(Cmd4, &QPushButton::clicked, this, [this] { bottlingGravity_->Cmd4Click(); });
     connect(Cmd5, &QPushButton::clicked, this, [this] { bottlingGravity_->Cmd5Click(); });
-    onKeyRelease(txt6, [this] { bottlingGravity_->txt6KeyUp(); });
-    onKeyRelease(txt7, [this] { bottlingGravity_->txt7KeyUp(); });
+    // textEdited covers every change the user makes (keys, paste, middle click, drop, undo)
+    // and none written by code, so the two mirrors never set each other off.
+    connect(txt6, &QLineEdit::textEdited, this, [this] { bottlingGravity_->txt6Change(); });
+    connect(txt7, &QLineEdit::textEdited, this, [this] { bottlingGravity_->txt7Change(); });
     connect(Cmd3, &QPushButton::clicked, this, &Form1::Cmd3Click);
     connect(mnuExit, &QAction::triggered, this, &Form1::mnuExitClick);
     connect(mnuHelp, &QAction::triggered, this, &Form1::mnuHelpClick);
