@@ -20,7 +20,7 @@ TEST_PACKAGES := xvfb openbox trayer x11-utils xdotool pulseaudio pulseaudio-uti
 	clang-14 libclang-rt-14-dev
 # What packing needs (dpkg-shlibdeps, file), and what the install and package tests check with.
 PACKAGE_PACKAGES := dpkg-dev file
-TEST_PACKAGES += $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream binutils-mingw-w64-x86-64
+TEST_PACKAGES += $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream
 # A dark desktop theme for the label contrast test: GTK's Adwaita through Qt's GTK platform theme.
 TEST_PACKAGES += qt6-gtk-platformtheme
 

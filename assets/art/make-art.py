@@ -8,8 +8,8 @@ the renders go through Pillow with no metadata, the colours are reduced with a f
 method and no dithering, and the pointer is drawn by hand below.
 
 Writes icon-<size>.png for each size in ICON_SIZES, hopsmeld.ico (16x16 at 8 bpp,
-32x32 at 4 bpp and 32x32 at 8 bpp, classic bitmaps with AND masks), hand-pointer.png
-and hand-pointer.cur (32x32 at 4 bpp, hot spot on the index fingertip).
+32x32 at 4 bpp and 32x32 at 8 bpp, classic bitmaps with AND masks) and hand-pointer.png
+(32x32, hot spot on the index fingertip).
 
 Needs rsvg-convert (Debian: librsvg2-bin) and Pillow (Debian: python3-pil).
 """
@@ -153,7 +153,7 @@ def bitmap_entry(palette, indices, mask, width, height, bpp):
 def icon_file(kind, images):
     """ICONDIR + ICONDIRENTRYs + images. images: (width, height, colours, field1, field2, data).
 
-    For icons field1/field2 are planes and bit count; for cursors they are the hot spot.
+    field1/field2 are the planes and the bit count.
     """
     out = struct.pack("<HHH", 0, kind, len(images))
     offset = 6 + 16 * len(images)
@@ -193,23 +193,12 @@ def write_hand_png(out):
     save_png(image, os.path.join(out, "hand-pointer.png"))
 
 
-def write_hand_cur(out):
-    """hand-pointer.cur, the same pointer as a classic 16-colour Windows cursor."""
-    indices = hand_pixels()
-    mask = [1 if ch == "." else 0 for row in HAND for ch in row]
-    palette = ([rgb for _, rgb in HAND_PALETTE] + [(0, 0, 0)] * 16)[:16]
-    data = bitmap_entry(palette, indices, mask, 32, 32, 4)
-    with open(os.path.join(out, "hand-pointer.cur"), "wb") as f:
-        f.write(icon_file(2, [(32, 32, 16, HOT_SPOT[0], HOT_SPOT[1], data)]))
-
-
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else HERE
     os.makedirs(out, exist_ok=True)
     renders = write_icon_pngs(out)
     write_ico(out, renders)
     write_hand_png(out)
-    write_hand_cur(out)
     print("make-art.py: wrote the icon and the pointer to %s" % out)
 
 
