@@ -1,7 +1,9 @@
 #include "startup_guard.h"
 
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QList>
-#include <QRegularExpression>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <cstdio>
@@ -15,109 +17,74 @@ QtMessageHandler previousHandler = nullptr;
 QList<QPair<QtMsgType, QString>>* held = nullptr;
 QMessageLogContext noContext;
 
-void holdMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+// Whether a platform plugin's library is where Qt looks for it.
+bool installed(const QString& plugin) {
+    const QStringList libraries = plugin == QLatin1String("wayland")
+                                      ? QStringList{"libqwayland-egl.so", "libqwayland-generic.so"}
+                                      : QStringList{"libq" + plugin + ".so"};
+    QStringList folders = qEnvironmentVariable("QT_PLUGIN_PATH").split(QLatin1Char(':'));
+    folders.append(QLibraryInfo::path(QLibraryInfo::PluginsPath));
+    for (const QString& folder : folders)
+        for (const QString& library : libraries)
+            if (!folder.isEmpty() && QFileInfo::exists(folder + "/platforms/" + library))
+                return true;
+    return false;
+}
+
+// Why a platform plugin could not start, from the environment and the installed plugins: Qt's
+// own wording changes from one version to the next.
+QString whyNot(const QString& plugin, const QString& display, const QString& wayland) {
+    const bool x11 = plugin == QLatin1String("xcb");
+    const bool isWayland = plugin.startsWith(QLatin1String("wayland"));
+    if (!installed(plugin)) {
+        const char* package = x11         ? " (package qt6-qpa-plugins)"
+                              : isWayland ? " (package qt6-wayland)"
+                                          : "";
+        return QStringLiteral("Qt's platform plugin \"%1\" is not installed%2")
+            .arg(plugin, package);
+    }
+    if (isWayland)
+        return wayland.isEmpty()
+                   ? QStringLiteral("no Wayland display (WAYLAND_DISPLAY is not set)")
+                   : QStringLiteral("the Wayland display %1 cannot be reached").arg(wayland);
+    if (x11)
+        return display.isEmpty()
+                   ? QStringLiteral("no X display (DISPLAY is not set)")
+                   : QStringLiteral("the X display %1 cannot be reached").arg(display);
+    return QStringLiteral("Qt's platform plugin \"%1\" cannot start").arg(plugin);
+}
+
+QString whatIsMissing() {
+    const QString display = qEnvironmentVariable("DISPLAY");
+    const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
+    QStringList plugins = qEnvironmentVariable("QT_QPA_PLATFORM").split(';', Qt::SkipEmptyParts);
+    if (plugins.isEmpty()) {
+        if (display.isEmpty() && wayland.isEmpty())
+            return QStringLiteral("there is no display to open it on (neither DISPLAY nor "
+                                  "WAYLAND_DISPLAY is set); start it in a desktop session");
+        if (!wayland.isEmpty())
+            plugins.append(QStringLiteral("wayland"));
+        if (!display.isEmpty())
+            plugins.append(QStringLiteral("xcb"));
+    }
+    QStringList missing;
+    for (const QString& plugin : plugins) // "name:options"
+        missing.append(whyNot(plugin.section(QLatin1Char(':'), 0, 0), display, wayland));
+    return missing.join(QStringLiteral("; "));
+}
+
+void holdMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type != QtFatalMsg) {
         held->append({type, message});
         return;
     }
-    // The fatal message itself is generic advice; what Qt said before it tells what went wrong.
-    QStringList messages;
-    for (const auto& [heldType, text] : *held)
-        messages.append(text);
-    const QString line =
-        startupFailureLine(messages, qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"));
-    std::fprintf(stderr, "merow-hopsmeld-helper: %s\n", line.toLocal8Bit().constData());
+    std::fprintf(stderr, "merow-hopsmeld-helper: cannot open a window: %s\n",
+                 whatIsMissing().toLocal8Bit().constData());
     std::fflush(stderr);
-    (void)context;
     std::_Exit(1);
 }
 
-// One platform plugin Qt tried, and why it did not start.
-struct Attempt {
-    QString plugin;
-    bool installed;
-    QString cause;
-};
-
-QList<Attempt> attempts(const QStringList& messages) {
-    static const QRegularExpression notFound(
-        QStringLiteral(R"re(^Could not find the Qt platform plugin "([^"]*)")re"));
-    static const QRegularExpression notLoaded(QStringLiteral(
-        R"re(^Could not load the Qt platform plugin "([^"]*)".*even though it was found)re"));
-    QList<Attempt> tried;
-    QString cause; // what the plugin itself said before Qt gave up on it
-    for (const QString& message : messages) {
-        const QString first = message.section(QLatin1Char('\n'), 0, 0).trimmed();
-        if (const auto match = notFound.match(first); match.hasMatch()) {
-            tried.append({match.captured(1), false, QString()});
-            cause.clear();
-        } else if (const auto match = notLoaded.match(first); match.hasMatch()) {
-            tried.append({match.captured(1), true, cause});
-            cause.clear();
-        } else if (cause.isEmpty()) {
-            cause = first;
-        }
-    }
-    return tried;
-}
-
-QString package(const QString& plugin) {
-    if (plugin == QLatin1String("xcb"))
-        return QStringLiteral("qt6-qpa-plugins");
-    if (plugin.startsWith(QLatin1String("wayland")))
-        return QStringLiteral("qt6-wayland");
-    return QString();
-}
-
-QString withCause(const QString& what, const QString& cause) {
-    return cause.isEmpty() ? what : what + QStringLiteral(" (") + cause + QLatin1Char(')');
-}
-
 } // namespace
-
-QString startupFailureLine(const QStringList& messages, const QByteArray& display,
-                           const QByteArray& waylandDisplay) {
-    QStringList missing;
-    QStringList
-        unset; // a plugin with no display to connect to: told only if nothing else went wrong
-    for (const Attempt& attempt : attempts(messages)) {
-        const bool wayland = attempt.plugin.startsWith(QLatin1String("wayland"));
-        const bool x11 = attempt.plugin == QLatin1String("xcb");
-        if (!attempt.installed) {
-            const QString from = package(attempt.plugin);
-            missing.append(
-                QStringLiteral("Qt's platform plugin \"%1\" is not installed").arg(attempt.plugin) +
-                (from.isEmpty() ? QString() : QStringLiteral(" (package %1)").arg(from)));
-        } else if (wayland && waylandDisplay.isEmpty()) {
-            unset.append(QStringLiteral("no Wayland display (WAYLAND_DISPLAY is not set)"));
-        } else if (x11 && display.isEmpty()) {
-            unset.append(QStringLiteral("no X display (DISPLAY is not set)"));
-        } else if (wayland) {
-            missing.append(withCause(QStringLiteral("the Wayland display %1 cannot be reached")
-                                         .arg(QString::fromLocal8Bit(waylandDisplay)),
-                                     attempt.cause));
-        } else if (x11 && attempt.cause.startsWith(QLatin1String("could not connect to display"))) {
-            missing.append(withCause(QStringLiteral("the X display %1 cannot be reached")
-                                         .arg(QString::fromLocal8Bit(display)),
-                                     attempt.cause));
-        } else {
-            missing.append(withCause(
-                QStringLiteral("Qt's platform plugin \"%1\" cannot start").arg(attempt.plugin),
-                attempt.cause));
-        }
-    }
-    if (missing.isEmpty() && display.isEmpty() && waylandDisplay.isEmpty())
-        missing.append(QStringLiteral("there is no display to open it on (neither DISPLAY nor "
-                                      "WAYLAND_DISPLAY is set); start it in a desktop session"));
-    if (missing.isEmpty())
-        missing = unset;
-    if (missing.isEmpty()) // nothing Qt said was understood: pass on the first thing it said
-        missing.append(messages.isEmpty()
-                           ? QStringLiteral("no platform plugin could start")
-                           : messages.first().section(QLatin1Char('\n'), 0, 0).trimmed());
-    missing.removeDuplicates();
-    return QStringLiteral("cannot open a window: ") + missing.join(QStringLiteral("; "));
-}
 
 StartupGuard::StartupGuard() {
     held = new QList<QPair<QtMsgType, QString>>;

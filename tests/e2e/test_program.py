@@ -30,15 +30,18 @@ def installed_in_an_odd_folder(program):
             d.wait_until(lambda: d.windows(title), 5, "%s to show %r" % (key, title))
 
 
-def no_display(program):
-    """no display: one line on stderr and status 1"""
-    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
-    run = subprocess.run([program], env=env, capture_output=True, text=True, timeout=30)
-    if run.returncode != 1 or len(run.stderr.splitlines()) != 1 or "cannot open a window" not in run.stderr:
-        raise Failure("status %d, stderr %r" % (run.returncode, run.stderr))
+def no_window(program):
+    """no display, a display not there, a platform plugin not installed: one line naming it, status 1"""
+    for env, named in (({}, "neither DISPLAY nor WAYLAND_DISPLAY is set"),
+                       ({"DISPLAY": ":987"}, "the X display :987 cannot be reached"),
+                       ({"DISPLAY": ":987", "QT_QPA_PLATFORM": "brewpad"}, '"brewpad" is not installed')):
+        env.update({k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")})
+        run = subprocess.run([program], env=env, capture_output=True, text=True, timeout=30)
+        if run.returncode != 1 or len(run.stderr.splitlines()) != 1 or named not in run.stderr:
+            raise Failure("status %d, stderr %r, expected %r" % (run.returncode, run.stderr, named))
 
 
-CASES = [installed_in_an_odd_folder, no_display]
+CASES = [installed_in_an_odd_folder, no_window]
 
 if __name__ == "__main__":
     main(CASES)
