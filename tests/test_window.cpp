@@ -1,6 +1,6 @@
 // The window in process, on a private X display with a notification area: how each tab looks
-// (against screenshots checked by eye), the keyboard, hiding and clearing, the tray messages and
-// menu, help, the mail link and the end of the session.
+// (against screenshots checked by eye), the keyboard, the strength boxes, hiding and clearing,
+// help, the mail link and the end of the session.
 #include "form1.h"
 #include "help_viewer.h"
 #include "termination.h"
@@ -15,12 +15,10 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
-#include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTextBrowser>
 #include <QtTest>
 
-#include <csignal>
 
 using namespace hopsmeld;
 
@@ -267,91 +265,12 @@ class WindowTest : public QObject {
         QCOMPARE(boxTexts(), left);
         QCOMPARE(w->SSTab1->currentIndex(), 1);
     }
-    void trayMessages() {
-        QVERIFY(w->trayIcon().isShown());
-        QSystemTrayIcon* icon = w->trayIcon().icon();
-        QCOMPARE(icon->toolTip(), "Merow Hopsmeld Helper");
-        // trayer speaks XEmbed: the window pops the menu up itself, so Qt must not as well.
-        QCOMPARE(w->trayIcon().host(), TrayHost::XEmbed);
-        QCOMPARE(icon->contextMenu(), nullptr);
-        w->SSTab1->setCurrentIndex(1);
-        fill();
-        w->showMinimized();
-        w->hide();
-        for (int message : {512, 513, 514, 516, 518, 519, 520})
-            w->trayCallback(message);
-        QVERIFY(!w->isVisible() && !w->mnuSystemtray->isVisible());
-        w->trayCallback(515); // double click: back as it was left
-        w->trayCallback(515); // a panel's double click: two activations, the same window
-        QVERIFY(w->isVisible());
-        QVERIFY(!w->isMinimized());
-        QCOMPARE(w->SSTab1->currentIndex(), 1);
-        w->hide();
-        whileOpen([&] { w->trayCallback(517); },
-                  [&](QWidget* menu) {
-                      QCOMPARE(menu, w->mnuSystemtray);
-                      QStringList entries;
-                      for (QAction* action : w->mnuSystemtray->actions())
-                          entries << action->text();
-                      QCOMPARE(entries, (QStringList{"&Open Hopsmeld Helper", "", "&Exit"}));
-                      w->trayCallback(515); // while the menu is open: noted, nothing more
-                      w->trayCallback(517);
-                      QCOMPARE(w->TrayMessage, 517);
-                      QVERIFY(!w->isVisible());
-                      QTest::keyClick(menu, Qt::Key_O); // Open, by its access key
-                  });
-        QVERIFY(w->isVisible());
-        QCOMPARE(w->SSTab1->currentIndex(), 0);
-        QCOMPARE(w->focusWidget(), w->txt1); // the caret, once the window manager activates it
-        QCOMPARE(boxTexts()[4], "txt5");
-        QCOMPARE(w->trayIcon().icon(), icon); // still the one icon
-    }
-    void activationsToMessages_data() {
-        QTest::addColumn<int>("reason");
-        QTest::addColumn<bool>("statusNotifier");
-        QTest::addColumn<bool>("x11");
-        QTest::addColumn<int>("message");
-        const int press = QSystemTrayIcon::Trigger, twice = QSystemTrayIcon::DoubleClick,
-                  context = QSystemTrayIcon::Context, middle = QSystemTrayIcon::MiddleClick;
-        QTest::newRow("XEmbed left press") << press << false << true << 513;
-        QTest::newRow("XEmbed double click") << twice << false << true << 515;
-        QTest::newRow("XEmbed right button") << context << false << true << 517;
-        // A host's Activate is the user asking for the window: the double click's message.
-        QTest::newRow("SNI Activate") << press << true << true << 515;
-        QTest::newRow("SNI Activate, Wayland") << press << true << false << 515;
-        QTest::newRow("SNI ContextMenu, X11") << context << true << true << 517;
-        // Wayland places no menu at the pointer with the window hidden: the host draws it.
-        QTest::newRow("SNI ContextMenu, Wayland") << context << true << false << 512;
-        QTest::newRow("SNI SecondaryActivate") << middle << true << true << 519;
-    }
-    void activationsToMessages() {
-        QFETCH(int, reason);
-        QFETCH(bool, statusNotifier);
-        QFETCH(bool, x11);
-        QFETCH(int, message);
-        const TrayHost host = statusNotifier ? TrayHost::StatusNotifier : TrayHost::XEmbed;
-        QCOMPARE(trayMessageFor(QSystemTrayIcon::ActivationReason(reason), host, x11), message);
-    }
-    void theEnd_data() {
-        QTest::addColumn<QString>("how");
-        for (const char* how : {"tray menu Exit", "session end", "SIGTERM"})
-            QTest::newRow(how) << QString(how);
-    }
-    // The program ends at once, with status 0 and without its icon: nothing asked, nothing cleared.
+    // The session's end ends the program at once, with status 0 and without its icon: nothing
+    // asked, nothing cleared.
     void theEnd() {
-        QFETCH(QString, how);
         fill();
-        QTimer::singleShot(0, [&] {
-            if (how == "tray menu Exit")
-                whileOpen([&] { w->trayCallback(517); },
-                          [](QWidget* menu) { QTest::keyClick(menu, Qt::Key_E); });
-            else if (how == "session end")
-                QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit));
-            else
-                ::raise(SIGTERM);
-        });
+        QTimer::singleShot(0, [] { QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit)); });
         endWhenTheSessionEnds([this] { w->endProgram(); });
-        endOnTerminationSignals([this] { w->endProgram(); });
         QCOMPARE(runUntilTheEnd(), 0);
         QVERIFY(!w->trayIcon().isShown());
         QCOMPARE(boxTexts()[0], "txt1");
@@ -372,15 +291,6 @@ class WindowTest : public QObject {
         QTest::mouseClick(w->Lbl12, Qt::LeftButton);
         QCOMPARE(mailed, QStringList{"mailto:hopsmeld-helper@example.org"});
         QCOMPARE(w->Lbl12->cursor().hotSpot(), QPoint(12, 1));
-    }
-    // Run alone without a notification area: a hidden window could never come back.
-    void withoutTrayHidingEnds() {
-        if (QSystemTrayIcon::isSystemTrayAvailable())
-            QSKIP("runs as a test of its own, without a notification area");
-        fill();
-        QTimer::singleShot(0, [this] { QTest::mouseClick(w->Cmd3, Qt::LeftButton); });
-        QCOMPARE(runUntilTheEnd(), 0);
-        QCOMPARE(boxTexts().mid(0, 5), (QStringList{"", "", "", "", "txt5"}));
     }
 };
 
