@@ -135,10 +135,10 @@ class Recording:
 
 
 class Desktop:
-    def __init__(self, wm=True, focus_new=True, tray=None, sound=False, atspi=False, screen="1280x1024x24"):
+    def __init__(self, focus_new=True, tray=None, sound=False, atspi=False):
         assert tray in TRAY_HOSTS, tray
-        self.wm, self.focus_new, self.tray, self.sound, self.atspi = wm, focus_new, tray, sound, atspi
-        self.screen, self.services, self.programs, self.recordings = screen, [], [], []
+        self.focus_new, self.tray, self.sound, self.atspi = focus_new, tray, sound, atspi
+        self.services, self.programs, self.recordings = [], [], []
         self.saved_environ = dict(os.environ)
 
     def __enter__(self):
@@ -153,12 +153,12 @@ class Desktop:
                         LC_ALL="C.UTF-8", PULSE_SERVER=NO_SOUND)
         try:
             self.display = self.env["DISPLAY"] = ":" + self._announced(
-                "Xvfb", "-displayfd", "FD", "-screen", "0", self.screen, "-dpi", "96", "-nolisten", "tcp", "-noreset")
+                "Xvfb", "-displayfd", "FD", "-screen", "0", "1280x1024x24", "-dpi", "96", "-nolisten", "tcp", "-noreset")
             self.env["DBUS_SESSION_BUS_ADDRESS"] = self._announced("dbus-daemon", "--session", "--nofork",
                                                                    "--print-address=FD")
             os.environ.pop("AT_SPI_BUS_ADDRESS", None)  # this process uses the bus too
             os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
-            for part, wanted in (("openbox", self.wm), ("pulse", self.sound), ("atspi", self.atspi),
+            for part, wanted in (("openbox", True), ("pulse", self.sound), ("atspi", self.atspi),
                                  (self.tray, self.tray)):
                 if wanted:
                     getattr(self, "_start_" + part)()
@@ -168,6 +168,12 @@ class Desktop:
         return self
 
     def __exit__(self, *exc):
+        if exc and exc[0] is not None:  # what the programs said belongs in the failure's report
+            for program in self.programs:
+                print("   output of %s (pid %d, %s):\n%s" % (
+                    os.path.basename(program.process.args[0]), program.pid,
+                    "running" if program.running() else "status %s" % program.process.returncode,
+                    program.output().rstrip() or "   (none)"), file=sys.stderr, flush=True)
         for recording in self.recordings:
             recording.process.kill()
             recording.process.wait()
@@ -285,10 +291,6 @@ class Desktop:
 
     def active_window(self):
         return (self.xdotool("getactivewindow") or [None])[0]
-
-    def screenshot(self, path, window="root"):
-        subprocess.run(["import", "-window", window, path], env=self.env, check=True)
-        return path
 
     def record(self):
         """Starts recording what the sink plays (needs sound=True)."""
