@@ -48,10 +48,11 @@ void HelpViewer::placeOnScreenOf(const QWidget* owner) {
     if (!screen)
         return;
     setScreen(owner->screen());
-    // The window manager frames this window as it framed the owner.
+    // Framed about as the owner is: the window manager may give a resizable window a wider
+    // edge, so a tenth of the area is kept spare where the preferred size does not fit.
     const QSize frame = owner->frameGeometry().size() - owner->size();
     const QRect area = screen->availableGeometry();
-    resize(kPreferredSize.boundedTo(area.size() - frame));
+    resize(kPreferredSize.boundedTo(area.size() * 0.9 - frame));
     QRect outer(QPoint(), size() + frame);
     outer.moveCenter(area.center());
     move(outer.topLeft());
