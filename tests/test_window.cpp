@@ -143,7 +143,8 @@ class WindowTest : public QObject {
     }
     // The buttons and key releases reach the calculators; Enter and Esc in a box press nothing,
     // on a button Enter and Return press it. Ctrl with Tab or PgDn/PgUp switches tabs from
-    // anywhere, the focus going from a box to the new tab's first one.
+    // anywhere (Ctrl+Shift+Tab comes as Backtab from X), the focus going from a box to the new
+    // tab's first one.
     void bindings() {
         QTest::keyClicks(w->txt1, "1.050");
         for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
@@ -164,18 +165,12 @@ class WindowTest : public QObject {
         QTest::keyClick(w->Cmd4, Qt::Key_Enter);
         QCOMPARE(w->txt8->text(), "1.010");
         QTest::mouseClick(w->Cmd5, Qt::LeftButton);
-        const struct {
-            Qt::Key key;
-            Qt::KeyboardModifiers modifiers;
-            int tab;
-        } switches[] = {
-            {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 0}, // as X sends it
-            {Qt::Key_PageUp, Qt::ControlModifier, 2}, // round past the first tab
-            {Qt::Key_PageDown, Qt::ControlModifier, 0}};
-        for (const auto& s : switches) {
-            QTest::keyClick(w->Cmd3, s.key, s.modifiers);
-            QCOMPARE(w->SSTab1->currentIndex(), s.tab);
-        }
+        QTest::keyClick(w->Cmd3, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(w->SSTab1->currentIndex(), 0);
+        QTest::keyClick(w->Cmd3, Qt::Key_PageUp, Qt::ControlModifier); // round past the first tab
+        QCOMPARE(w->SSTab1->currentIndex(), 2);
+        QTest::keyClick(w->Cmd3, Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(w->SSTab1->currentIndex(), 0);
         QTest::mouseClick(w->Cmd2, Qt::LeftButton);
         QCOMPARE(boxTexts(), QStringList(8));
         whileOpen([&] { QTest::mouseClick(w->cmd1, Qt::LeftButton); },
@@ -344,8 +339,7 @@ class WindowTest : public QObject {
         QVERIFY(w->screen()->availableGeometry().contains(viewer->frameGeometry()));
         QTest::keyClick(viewer->browser(), Qt::Key_Escape);
         QVERIFY(!viewer->isVisible());
-        // xdg-open stand-ins: one that takes the link, then one that finds no mail program (a
-        // message then, window-modal: a message after the first would block the second click).
+        // xdg-open stand-ins: one that takes the link, then one that finds no mail program.
         QTemporaryDir bin;
         QFile xdgOpen(bin.filePath("xdg-open"));
         QVERIFY(xdgOpen.open(QIODevice::WriteOnly));
@@ -364,8 +358,10 @@ class WindowTest : public QObject {
             qputenv("XDG_OPEN_EXIT", run == 1 ? "0" : "3");
             QTest::mouseClick(w->Lbl12, Qt::LeftButton);
             QTRY_COMPARE(links(), run);
-            QTRY_COMPARE(w->findChildren<QMessageBox*>().size(), run - 1);
         }
+        QTRY_VERIFY(w->findChild<QMessageBox*>());
+        QTest::qWait(300); // time for a message the first link would wrongly have given
+        QCOMPARE(w->findChildren<QMessageBox*>().size(), 1);
         auto* box = w->findChild<QMessageBox*>();
         QVERIFY(box->text().endsWith("\nhopsmeld-helper@example.org"));
         QVERIFY(box->textInteractionFlags() & Qt::TextSelectableByMouse);
