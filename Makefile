@@ -1,7 +1,7 @@
-# make run   - install what is missing, build, start the program
-# make test  - install what is missing, build, run every test
-# make check - build, run the unit and widget tests (the everyday loop, under 30 s)
-# make build - configure and build in build/
+# make run   - install what is missing, build the program, start it
+# make test  - install what is missing, build the program and the tests, run every test
+# make check - build the program and the tests, run the unit and widget tests (under 30 s)
+# make build - build the program in build/ (configured there the first time)
 # make package - build the Debian package build/merow-hopsmeld-helper_<version>_<arch>.deb
 # make clean - remove build/
 
@@ -10,7 +10,7 @@ PROGRAM := $(BUILD_DIR)/bin/merow-hopsmeld-helper
 
 # Debian packages: what building needs, what the program needs at run time, and what the
 # tests start for themselves (a private X server, window manager, sound server, recorder).
-BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev libpulse-dev libsndfile1-dev
+BUILD_PACKAGES := cmake make ninja-build g++ pkg-config qt6-base-dev libpulse-dev libsndfile1-dev
 RUN_PACKAGES := libpulse0 libsndfile1 qt6-qpa-plugins fonts-liberation2
 # Qt's Wayland platform plugin, for `make run` in a Wayland session.
 RUN_PACKAGES += qt6-wayland
@@ -24,20 +24,28 @@ TEST_PACKAGES += $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream
 # A dark desktop theme for the label contrast test: GTK's Adwaita through Qt's GTK platform theme.
 TEST_PACKAGES += qt6-gtk-platformtheme
 
-.PHONY: run test check build clean deps test-deps screenshots package package-deps
+.PHONY: run test check build test-programs clean deps test-deps screenshots package package-deps
 
 run: deps build
 	$(PROGRAM)
 
-test: deps test-deps build
+test: deps test-deps test-programs
 	cd $(BUILD_DIR) && ctest --output-on-failure --parallel 2
 
-check: build
+check: test-programs
 	cd $(BUILD_DIR) && ctest --output-on-failure --parallel 2 -L 'unit|widget'
 
-build:
-	cmake -S . -B $(BUILD_DIR)
+# Configured once: afterwards the build itself configures again when a CMakeLists.txt changes.
+# Ninja, where there is one, as it finds nothing to do in a few milliseconds.
+$(BUILD_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BUILD_DIR) $$(command -v ninja >/dev/null && echo -G Ninja)
+
+build: $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j$$(nproc)
+
+# The tests are no part of the program's build.
+test-programs: build
+	cmake --build $(BUILD_DIR) -j$$(nproc) --target test_programs
 
 package: deps package-deps build
 	cd $(BUILD_DIR) && cpack -G DEB

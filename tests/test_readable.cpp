@@ -1,13 +1,18 @@
 // Readable text on any theme: contrast against published WCAG figures, the colour chosen where a
-// layout colour would not read, and every label of the window measured from its pixels under
-// light, dark and high-contrast themes, switched while the window is open as a desktop does.
+// layout colour would not read, and every label of the window and every run of text in the help
+// documents measured from their pixels under light, dark and high-contrast themes, switched while
+// the window is open as a desktop does.
 #include "form1.h"
+#include "help_viewer.h"
 #include "readable_colour.h"
 #include "test_main.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QLabel>
 #include <QStyle>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QtTest>
 
 #include <cmath>
@@ -16,10 +21,10 @@ using namespace hopsmeld;
 
 namespace {
 
-// The commonest pixel of the label as drawn is its background; the text is the pixel that stands
-// out most from it (the inside of a stroke, where anti-aliasing leaves the full colour).
-std::pair<QRgb, double> textAndContrast(QWidget* label) {
-    const QImage image = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+// The commonest pixel of a drawn text is its background; the text is the pixel that stands out
+// most from it (the inside of a stroke, where anti-aliasing leaves the full colour).
+std::pair<QRgb, double> textAndContrast(const QImage& drawn) {
+    const QImage image = drawn.convertToFormat(QImage::Format_RGB32);
     QHash<QRgb, int> counts;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -77,7 +82,7 @@ class ReadableTest : public QObject {
         }
     }
 
-    void labelsReadOnEveryTheme_data() {
+    void textReadsOnEveryTheme_data() {
         QTest::addColumn<QPalette>("palette");
         QTest::addColumn<int>("mailLink"); // the colour the mail link shows; -1: none in particular
         // "system": what the desktop gives at start (also a dark GTK theme, in a run of its own).
@@ -88,7 +93,7 @@ class ReadableTest : public QObject {
         // Back to light after a dark theme: the labels show the layout's own colours again.
         QTest::newRow("light") << QApplication::style()->standardPalette() << -1;
     }
-    void labelsReadOnEveryTheme() {
+    void textReadsOnEveryTheme() {
         QFETCH(QPalette, palette);
         QFETCH(int, mailLink);
         // One window for all rows: the themes change under it.
@@ -116,7 +121,7 @@ class ReadableTest : public QObject {
                 if (!label->isVisible() || !layoutColour.contains(name))
                     continue;
                 ++seen;
-                const auto [text, ratio] = textAndContrast(label);
+                const auto [text, ratio] = textAndContrast(label->grab().toImage());
                 QVERIFY2(ratio >= 4.5, qPrintable(name + " reads at " + QString::number(ratio)));
                 if (name == "Lbl12" && mailLink >= 0)
                     QCOMPARE(QColor(text), QColor(mailLink));
@@ -125,6 +130,47 @@ class ReadableTest : public QObject {
             }
         }
         QCOMPARE(seen, layoutColour.size());
+
+        // Each run of text in the help documents, where its first line shows it: the viewer as
+        // tall as the document, so that one picture holds it all.
+        for (QAction* help : {window->mnuHelp, window->mnuBeerGuide}) {
+            help->trigger();
+            QTextBrowser* browser = window->dlg1.viewer()->browser();
+            browser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            QTextDocument* document = browser->document();
+            // Laid out again at a new width, but only as far down as the viewer shows: taller
+            // until all of it shows.
+            browser->window()->resize(320, 100);
+            for (int height = 0; height != int(document->size().height());) {
+                height = int(document->size().height());
+                browser->window()->resize(640, height + 2 * browser->frameWidth());
+            }
+            const QImage page = browser->viewport()->grab().toImage();
+            const qreal scale = page.devicePixelRatio();
+            int runs = 0;
+            for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+                const QPointF corner =
+                    document->documentLayout()->blockBoundingRect(block).topLeft();
+                for (auto it = block.begin(); !it.atEnd(); ++it) {
+                    const int start = it.fragment().position() - block.position();
+                    const QTextLine line = block.layout()->lineForTextPosition(start);
+                    const int end = std::min(start + it.fragment().length(),
+                                             line.textStart() + line.textLength());
+                    if (block.text().mid(start, end - start).trimmed().isEmpty())
+                        continue;
+                    const QRectF drawn(corner.x() + line.cursorToX(start), corner.y() + line.y(),
+                                       line.cursorToX(end) - line.cursorToX(start), line.height());
+                    const double ratio =
+                        textAndContrast(
+                            page.copy(QTransform::fromScale(scale, scale).mapRect(drawn).toRect()))
+                            .second;
+                    QVERIFY2(ratio >= 4.5, qPrintable(help->text() + ": \"" + it.fragment().text() +
+                                                      "\" reads at " + QString::number(ratio)));
+                    ++runs;
+                }
+            }
+            QVERIFY(runs > 100);
+        }
     }
 };
 

@@ -20,6 +20,7 @@ void CommonDialog::ShowHelp() {
         // A top-level window of its own: the main window can hide without taking it along.
         viewer_ = std::make_unique<HelpViewer>();
         viewer_->setWindowIcon(owner_->windowIcon());
+        viewer_->placeOnScreenOf(owner_);
     }
     // Every other command opens the contents: the start of the document.
     viewer_->showContents(HelpFile);

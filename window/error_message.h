@@ -4,7 +4,7 @@ class QWidget;
 
 namespace hopsmeld {
 
-// The one message the program ever shows: typed text that is not a number.
+// The message for typed text that is not a number.
 void showHopsmeldError(QWidget* window);
 
 } // namespace hopsmeld

@@ -49,7 +49,7 @@ void Form1::mnuBeerGuideClick() {
 }
 
 void Form1::Lbl12Click() {
-    openMailLink(layout::contactAddress());
+    openMailLink(layout::contactAddress(), this);
 }
 
 } // namespace hopsmeld

@@ -4,12 +4,14 @@
 #include "form1_layout.h"
 #include "tab_control.h"
 
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace hopsmeld {
@@ -55,9 +57,9 @@ QWidget* create(const Control& control, QWidget* parent) {
         return new QLineEdit(parent);
     case Kind::Button: {
         auto* button = new QPushButton(caption, parent);
-        // Enter and Esc in a box press nothing.
-        button->setAutoDefault(false);
-        button->setDefault(false);
+        // Enter or Return presses the focused button, as Space does. The window is no dialog,
+        // so it has no default button: Enter and Esc in a box press nothing.
+        button->setAutoDefault(true);
         return button;
     }
     }
@@ -71,6 +73,38 @@ void style(QWidget* widget, const Control& control) {
     widget->setFont(fontFor(control, widget->font()));
     if (control.tooltip)
         widget->setToolTip(QString::fromUtf8(control.tooltip));
+}
+
+// How much of a label's box, from its left edge, no text box or button on its tab covers.
+int uncoveredWidth(const Control& label) {
+    int width = label.width;
+    for (const Control& other : layout::controls()) {
+        const bool covers =
+            (other.kind == Kind::TextBox || other.kind == Kind::Button) &&
+            std::strcmp(other.container, label.container) == 0 && other.tab == label.tab &&
+            other.left > label.left && other.left < label.left + label.width &&
+            other.top < label.top + label.height && label.top < other.top + other.height;
+        if (covers)
+            width = std::min(width, other.left - label.left);
+    }
+    return pixels(width);
+}
+
+// A caption whose box runs under a text box is set in the part of the box that shows, its box
+// unchanged, its letters closer together where they would not fit there as they are: a letter
+// under the text box would be lost. The same metrics lay the text out at every scale.
+void fitCaption(QLabel* label, int uncovered) {
+    if (uncovered >= label->width())
+        return;
+    label->setContentsMargins(0, 0, label->width() - uncovered, 0);
+    QFont font = label->font();
+    // Two pixels to spare: the ink of the last letter may reach past its advance.
+    for (int percent = 100; percent > 80; --percent) {
+        font.setLetterSpacing(QFont::PercentageSpacing, percent);
+        if (QFontMetricsF(font).horizontalAdvance(label->text()) <= uncovered - 2)
+            break;
+    }
+    label->setFont(font);
 }
 
 // Tab walks the controls by their tab index; Qt skips the hidden ones, and labels and the frame
@@ -112,6 +146,8 @@ ControlMap buildControls(QWidget* clientArea) {
         QWidget* widget = controls.value(QString::fromUtf8(control.name));
         if (control.kind == Kind::TextBox || control.kind == Kind::Button)
             widget->raise(); // a text box reaching over a label is drawn on top of it
+        if (control.kind == Kind::Label)
+            fitCaption(static_cast<QLabel*>(widget), uncoveredWidth(control));
         if (control.labelledBy) {
             const Control* label = layout::find(control.labelledBy);
             widget->setAccessibleName(QString::fromUtf8(label->caption).trimmed());

@@ -2,10 +2,12 @@
 
 #include <QString>
 
-// Hands a "mailto:" link to the desktop's handler for such links, without waiting for it and
-// without reporting whether one was found.
+class QWidget;
+
+// Hands a "mailto:" link to the desktop's handler for such links, without waiting for it. Where
+// the desktop has none, a message over `window` says so and shows the address, to copy.
 namespace hopsmeld {
 
-void openMailLink(const QString& address);
+void openMailLink(const QString& address, QWidget* window);
 
 } // namespace hopsmeld

@@ -1,8 +1,12 @@
 #include "tab_control.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QShortcut>
 #include <QTabBar>
 #include <qdrawutil.h>
+
+#include <algorithm>
 
 namespace hopsmeld {
 
@@ -17,6 +21,23 @@ TabControl::TabControl(const QStringList& captions, int stripHeight, QWidget* pa
     for (const QString& caption : captions)
         bar_->addTab(caption);
     connect(bar_, &QTabBar::currentChanged, this, &TabControl::showTab);
+
+    // Ctrl+Tab and Ctrl+PgDn to the next tab, with Shift or PgUp back, wherever the focus is in
+    // the window, as in tabbed windows on every desktop; round from the last tab to the first.
+    const struct {
+        QKeyCombination keys;
+        int step;
+    } switches[] = {{Qt::CTRL | Qt::Key_Tab, 1},
+                    {Qt::CTRL | Qt::Key_PageDown, 1},
+                    {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1},
+                    {Qt::CTRL | Qt::Key_PageUp, -1}};
+    for (const auto& s : switches) {
+        auto* shortcut = new QShortcut(QKeySequence(s.keys), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, step = s.step] {
+            setCurrentIndex((currentIndex() + step + bar_->count()) % bar_->count());
+        });
+    }
 }
 
 void TabControl::addControl(int tab, QWidget* control) {
@@ -32,7 +53,22 @@ void TabControl::setCurrentIndex(int tab) {
     bar_->setCurrentIndex(tab);
 }
 
+bool TabControl::isOnTab(const QWidget* widget, size_t tab) const {
+    return widget && std::any_of(controls_[tab].begin(), controls_[tab].end(), [&](QWidget* c) {
+               return c == widget || c->isAncestorOf(widget);
+           });
+}
+
 void TabControl::showTab(int tab) {
+    // Focus on a control of the tab being left goes to the new tab's first control in the tab
+    // order (the strip where it has none), not on along the chain to whatever stays shown, such
+    // as the Exit button. Parked on the strip meanwhile, as the controls hide one by one.
+    const QWidget* focus = QApplication::focusWidget();
+    bool focusLeaves = false;
+    for (size_t i = 0; i < controls_.size(); ++i)
+        focusLeaves = focusLeaves || (static_cast<int>(i) != tab && isOnTab(focus, i));
+    if (focusLeaves)
+        bar_->setFocus(Qt::OtherFocusReason);
     // Hide first, so the focus never lands on a control that is about to go.
     for (size_t i = 0; i < controls_.size(); ++i) {
         if (static_cast<int>(i) != tab) {
@@ -43,6 +79,14 @@ void TabControl::showTab(int tab) {
     if (tab >= 0 && static_cast<size_t>(tab) < controls_.size()) {
         for (QWidget* control : controls_[static_cast<size_t>(tab)])
             control->show();
+        for (QWidget* next = bar_->nextInFocusChain(); focusLeaves && next != bar_;
+             next = next->nextInFocusChain()) {
+            if (isOnTab(next, static_cast<size_t>(tab)) && next->isVisible() && next->isEnabled() &&
+                (next->focusPolicy() & Qt::TabFocus)) {
+                next->setFocus(Qt::TabFocusReason);
+                break;
+            }
+        }
     }
 }
 

@@ -8,7 +8,8 @@ class QTabBar;
 
 // A tab control whose tabs' controls are its own children, placed relative to the whole control
 // with the tab strip included, as the layout table gives them. Only the selected tab's controls
-// are shown; the others stay hidden with their contents.
+// are shown; the others stay hidden with their contents. Ctrl+Tab, Ctrl+PgDn and their reverses
+// switch tabs from anywhere in the window.
 namespace hopsmeld {
 
 class TabControl : public QWidget {
@@ -26,6 +27,7 @@ class TabControl : public QWidget {
 
   private:
     void showTab(int tab);
+    bool isOnTab(const QWidget* widget, size_t tab) const;
 
     QTabBar* bar_;
     int stripHeight_;
