@@ -4,7 +4,7 @@
 #include "alcohol_content.h"
 #include "bottling_gravity.h"
 #include "calc_host.h"
-#include "text_box.h"
+#include "calc_host.h"
 
 #include <QtTest>
 

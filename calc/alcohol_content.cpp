@@ -1,9 +1,9 @@
 #include "alcohol_content.h"
 
 #include "brewing_constants.h"
+#include "calc_failure.h"
 #include "checked_math.h"
 #include "display_format.h"
-#include "handler_protocol.h"
 #include "number_text.h"
 
 namespace hopsmeld {

@@ -2,7 +2,6 @@
 
 #include "calc_host.h"
 #include "calc_value.h"
-#include "text_box.h"
 
 #include <QLocale>
 

@@ -4,7 +4,6 @@
 #include "calc_failure.h"
 #include "checked_math.h"
 #include "display_format.h"
-#include "handler_protocol.h"
 #include "number_text.h"
 
 namespace hopsmeld {

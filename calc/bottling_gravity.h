@@ -1,7 +1,6 @@
 #pragma once
 
 #include "calc_host.h"
-#include "text_box.h"
 
 #include <QLocale>
 

@@ -1,8 +1,20 @@
 #pragma once
 
-// What a calculator needs of the window around it.
+#include <QString>
+
+// What a calculator needs of the window: its text boxes and the two reactions it shows.
 namespace hopsmeld {
 
+// What a calculator needs of a text box: its whole text, read and replaced. Writing it must not
+// raise a key event, so a mirror never triggers the other mirror.
+class TextBox {
+  public:
+    virtual ~TextBox() = default;
+    virtual QString text() const = 0;
+    virtual void setText(const QString& text) = 0;
+};
+
+// What a calculator needs of the window around it.
 class CalcHost {
   public:
     virtual ~CalcHost() = default;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "text_box.h"
+#include "calc_host.h"
 
 #include <QLineEdit>
 
