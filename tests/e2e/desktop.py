@@ -99,6 +99,11 @@ class Recording:
         self.process = subprocess.Popen(["parec", "--raw", "--format=s16le", "--channels=1", "--rate=8000",
                                          "--latency-msec=20", "--device=%s.monitor" % SINK], env=env, stdout=self.file)
 
+    def samples_so_far(self):
+        """What the recording holds by now, as loud() has it; the recording goes on."""
+        time.sleep(0.3)  # the monitor runs late
+        return self._read()
+
     def _read(self):
         data = open(self.path, "rb").read()
         s = struct.unpack("<%dh" % (len(data) // 2), data[: len(data) // 2 * 2])

@@ -55,8 +55,8 @@ def silent_on_bad_files_and_cut_by_the_next_cue(program):
             d.xdotool("key", "space")
             time.sleep(0.6)  # time for a sound that should not come
             burp.write_bytes(sound) if sound else burp.unlink()
-        if len(d.windows()) != 1:
-            raise Failure("a message came up")
+        if len(d.windows()) != 1 or any(recording.samples_so_far()):
+            raise Failure("a message came up or a bad Burp.wav was heard")
         d.xdotool("key", "space")
         recording.wait_for(1)  # the opening tone has played
         d.xdotool("key", "space")
