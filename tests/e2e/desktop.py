@@ -1,8 +1,8 @@
 """A private desktop per test case, torn down by process group even when the case fails:
 Xvfb (-displayfd, 96 dpi), a session bus, openbox (focus_new=False: new windows not focused), a
-tray host (None, "trayer" for XEmbed, "xfce", "lxqt" or "gnome" for StatusNotifierItem; GNOME Shell is
-its own window manager), PulseAudio with a
-null sink and a low-latency monitor reader, AT-SPI; HOME and the XDG folders private.
+tray host (None, "trayer" for XEmbed, "xfce", "lxqt" or "gnome" for StatusNotifierItem; GNOME Shell
+replaces openbox), PulseAudio with a null sink and a low-latency monitor reader, AT-SPI; HOME and
+the XDG folders private.
     with Desktop(tray="trayer", sound=True) as d: p = d.start_program(PROGRAM) ...
 As a command: desktop.py [--tray HOST] [--sound] [--atspi] -- COMMAND...
 """
@@ -159,8 +159,8 @@ class Desktop:
                                                                    "--print-address=FD")
             os.environ.pop("AT_SPI_BUS_ADDRESS", None)  # this process uses the bus too
             os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
-            for part, wanted in (("openbox", self.wm and self.tray != "gnome"), ("pulse", self.sound), ("atspi", self.atspi),
-                                 (self.tray, self.tray)):
+            for part, wanted in (("openbox", self.wm and self.tray != "gnome"), ("pulse", self.sound),
+                                 ("atspi", self.atspi), (self.tray, self.tray)):
                 if wanted:
                     getattr(self, "_start_" + part)()
         except BaseException:
@@ -243,7 +243,6 @@ class Desktop:
                                                               "--print-address=FD")
         for schema, key, value in (("org.gnome.shell", "enabled-extensions", "['ubuntu-appindicators@ubuntu.com']"),
                                    ("org.gnome.desktop.interface", "enable-animations", "false"),
-                                   ("org.gnome.desktop.notifications", "show-banners", "false"),
                                    ("org.gnome.desktop.sound", "event-sounds", "false")):
             subprocess.run(["gsettings", "set", schema, key, value], env=self.env, check=True)
         self.env.update(XDG_CURRENT_DESKTOP="GNOME", LIBGL_ALWAYS_SOFTWARE="1")
