@@ -23,6 +23,8 @@ PACKAGE_PACKAGES := dpkg-dev file
 TEST_PACKAGES += $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream
 # A dark desktop theme for the label contrast test: GTK's Adwaita through Qt's GTK platform theme.
 TEST_PACKAGES += qt6-gtk-platformtheme
+# GNOME Shell with the AppIndicator extension, a tray host of the end-to-end tray test.
+TEST_PACKAGES += gnome-shell mutter gnome-shell-extension-appindicator
 
 .PHONY: run test check build test-programs clean deps test-deps screenshots package package-deps
 

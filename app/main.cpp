@@ -22,8 +22,8 @@ int main(int argc, char* argv[]) {
         return 0; // the program already running shows its window instead
 
     hopsmeld::Form1 window;
-    // As a double click on the tray icon would: the window as it was left, no sound.
-    instance.onActivate([&window] { window.trayCallback(hopsmeld::LeftButtonDoubleClick); });
+    // The window as it was left, no sound.
+    instance.onActivate([&window] { window.showForAnotherStart(); });
     hopsmeld::endOnTerminationSignals([&window] { window.endProgram(); });
     hopsmeld::endWhenTheSessionEnds([&window] { window.endProgram(); });
     hopsmeld::onUncaughtFailure([&window] { window.endProgram(); }); // takes the icon away

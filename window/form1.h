@@ -50,6 +50,8 @@ class Form1 : public QMainWindow, private CalcHost {
     // The notification area.
     void Form1Activate();
     void trayCallback(int message); // a mouse message from the tray icon
+    // Another start of the program asks for the window: as a double click on the icon would.
+    void showForAnotherStart();
     void mnuOpClick();
     void mnuExtClick();
     int TrayMessage = 0;
@@ -76,6 +78,7 @@ class Form1 : public QMainWindow, private CalcHost {
     std::unique_ptr<AlcoholContent> alcoholContent_;
     std::unique_ptr<BottlingGravity> bottlingGravity_;
     TrayIcon tray_;
+    bool shownWhenMenuCloses_ = false;
 };
 
 } // namespace hopsmeld

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QMenu>
 
+#include <utility>
+
 namespace hopsmeld {
 
 void Form1::Form1Activate() {
@@ -36,6 +38,17 @@ void Form1::trayCallback(int message) {
         break;
     }
     TrayBusy = false;
+    if (std::exchange(shownWhenMenuCloses_, false))
+        trayCallback(LeftButtonDoubleClick);
+}
+
+void Form1::showForAnotherStart() {
+    // A tray event meeting the open menu is dropped, but the user who started the program
+    // again is waiting for the window: it comes once the menu has closed.
+    if (TrayBusy)
+        shownWhenMenuCloses_ = true;
+    else
+        trayCallback(LeftButtonDoubleClick);
 }
 
 void Form1::mnuOpClick() {
@@ -53,6 +66,7 @@ void Form1::mnuExtClick() {
 }
 
 void Form1::endProgram() {
+    shownWhenMenuCloses_ = false; // Exit chosen from the menu: nothing more to show
     tray_.remove();
     // exit(), not quit(): quit() would first ask the window to close, which it refuses.
     QCoreApplication::exit(0);

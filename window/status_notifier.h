@@ -4,8 +4,7 @@
 namespace hopsmeld {
 
 // Whether a StatusNotifierWatcher runs and lists an item published by this process: only then
-// does a host show the icon. Watchers list an item as a bus name (well-known or unique),
-// alone or followed by the item's object path.
+// does a host show the icon. A watcher that does not answer within half a second counts as none.
 bool watcherListsOwnItem();
 
 } // namespace hopsmeld

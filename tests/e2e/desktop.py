@@ -1,7 +1,8 @@
 """A private desktop per test case, torn down by process group even when the case fails:
 Xvfb (-displayfd, 96 dpi), a session bus, openbox (focus_new=False: new windows not focused), a
-tray host (None, "trayer" for XEmbed, "xfce" or "lxqt" for StatusNotifierItem), PulseAudio with a
-null sink and a low-latency monitor reader, AT-SPI; HOME and the XDG folders private.
+tray host (None, "trayer" for XEmbed, "xfce", "lxqt" or "gnome" for StatusNotifierItem; GNOME Shell
+replaces openbox), PulseAudio with a null sink and a low-latency monitor reader, AT-SPI; HOME and
+the XDG folders private.
     with Desktop(tray="trayer", sound=True) as d: p = d.start_program(PROGRAM) ...
 As a command: desktop.py [--tray HOST] [--sound] [--atspi] -- COMMAND...
 """
@@ -10,7 +11,7 @@ import math, os, shutil, signal, struct, subprocess, sys, tempfile, time
 TITLE = "Merow Hopsmeld Helper"
 NO_SOUND = "unix:/nonexistent/hopsmeld-no-sound"
 SINK = "testsink"
-TRAY_HOSTS = (None, "trayer", "xfce", "lxqt")
+TRAY_HOSTS = (None, "trayer", "xfce", "lxqt", "gnome")
 
 
 class Failure(Exception):
@@ -163,8 +164,8 @@ class Desktop:
                                                                    "--print-address=FD")
             os.environ.pop("AT_SPI_BUS_ADDRESS", None)  # this process uses the bus too
             os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
-            for part, wanted in (("openbox", True), ("pulse", self.sound), ("atspi", self.atspi),
-                                 (self.tray, self.tray)):
+            for part, wanted in (("openbox", self.tray != "gnome"), ("pulse", self.sound),
+                                 ("atspi", self.atspi), (self.tray, self.tray)):
                 if wanted:
                     getattr(self, "_start_" + part)()
         except BaseException:
@@ -244,6 +245,29 @@ class Desktop:
         open(self.folder("home", ".config", "lxqt") + "/panel.conf", "w").write(LXQT_PANEL)
         self._service("lxqt-panel")
         wait_until(lambda: self.watcher_property("IsStatusNotifierHostRegistered") == "true", 20, "the LXQt tray")
+
+    def _start_gnome(self):
+        # GNOME Shell aborts without logind's system bus: a permissive one of its own.
+        run = self.env["XDG_RUNTIME_DIR"]
+        open(config := os.path.join(self.dir, "system-bus.xml"), "w").write(SYSTEM_BUS % run)
+        self.env["DBUS_SYSTEM_BUS_ADDRESS"] = self._announced("dbus-daemon", "--config-file=" + config, "--nofork",
+                                                              "--print-address=FD")
+        for schema, key, value in (("org.gnome.shell", "enabled-extensions", "['ubuntu-appindicators@ubuntu.com']"),
+                                   ("org.gnome.desktop.interface", "enable-animations", "false"),
+                                   ("org.gnome.desktop.sound", "event-sounds", "false")):
+            subprocess.run(["gsettings", "set", schema, key, value], env=self.env, check=True)
+        self.env.update(XDG_CURRENT_DESKTOP="GNOME", LIBGL_ALWAYS_SOFTWARE="1")
+        self._service("gnome-shell", "--x11", "--replace")
+        wait_until(lambda: self.watcher_property("IsStatusNotifierHostRegistered") == "true", 60, "GNOME Shell's tray")
+        # It has started once it shows the overview; leaving it gives the desktop.
+        overview = ["gdbus", "call", "--session", "-d", "org.gnome.Shell", "-o", "/org/gnome/Shell", "-m",
+                    "org.freedesktop.DBus.Properties.Get", "org.gnome.Shell", "OverviewActive"]
+        wait_until(lambda: "true" in self.run(*overview), 60, "GNOME Shell's overview at its start")
+        for _ in range(10):  # a key pressed while it is still starting can go unheard
+            self.xdotool("key", "Escape")
+            if wait_until(lambda: "false" in self.run(*overview), 1):
+                return
+        raise Failure("GNOME Shell stays in the overview")
 
     def stop_tray(self):
         """Stops the notification area's host, as when a panel crashes or restarts."""
@@ -327,7 +351,8 @@ class Desktop:
             desktop = pyatspi.Registry.getDesktop(0)
             for app in (desktop.getChildAtIndex(i) for i in range(desktop.childCount)):
                 try:
-                    if app is not None and app.get_process_id() == pid:
+                    # Qt's, not GTK's: under GNOME Qt's GTK theme registers the process too.
+                    if app is not None and app.get_process_id() == pid and app.get_toolkit_name() == "Qt":
                         return app
                 except Exception:
                     pass  # gone while we looked
@@ -408,6 +433,9 @@ XFCE_PANEL = """<?xml version="1.0" encoding="UTF-8"?><channel name="xfce4-panel
 <property name="length" type="uint" value="100"/><property name="size" type="uint" value="26"/>
 <property name="plugin-ids" type="array"><value type="int" value="1"/></property></property></property>
 <property name="plugins" type="empty"><property name="plugin-1" type="string" value="systray"/></property></channel>"""
+SYSTEM_BUS = """<busconfig><type>system</type><listen>unix:path=%s/system_bus_socket</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow user="*"/><allow own="*"/><allow send_destination="*" eavesdrop="true"/>
+<allow receive_sender="*"/><allow eavesdrop="true"/></policy></busconfig>"""
 LXQT_PANEL = "[General]\n__userfile__=true\npanels=panel1\n[panel1]\nplugins=statusnotifier\nposition=Top\n" \
              "panelSize=26\n[statusnotifier]\ntype=statusnotifier\n"
 

@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 """test_tray.py PROGRAM [CASE...]: the notification area with real clicks on real hosts (trayer
-for XEmbed, the Xfce and LXQt panels for StatusNotifierItem), one program per session, its ends."""
+for XEmbed, the Xfce and LXQt panels and GNOME Shell's AppIndicator extension for
+StatusNotifierItem), one program per session, its ends."""
 import functools
 import os
+import re
 import signal
 import subprocess
 import time
@@ -14,23 +16,31 @@ from desktop import Desktop, Failure, has_focus, is_shown, main, shown, text_of,
 
 def icons(d):
     """The program's icons: small docked windows of its class in trayer, registered items elsewhere
-    whose owner is still on the bus (the LXQt panel was seen keeping an ended program's item)."""
+    whose owner is still on the bus (the LXQt panel was seen keeping an ended program's item). GNOME
+    lists an item as ":1.29@/StatusNotifierItem", the others as ":1.29/StatusNotifierItem"."""
     if d.tray != "trayer":
-        return [item for item in d.sni_items() if d.bus_has(item.split("/")[0])]
+        return [item for item in d.sni_items() if d.bus_has(re.split("[@/]", item)[0])]
     return [w for w in d.windows(classname="merow-hopsmeld-helper") if max(d.geometry(w)[2:]) <= 32]
 
 
-def panel_icon(d):
-    """A panel draws the item itself: the centre of the beer can's red on the strip at the top."""
+def screen_part(d, x, y, width, height):
     from PIL import Image
-    d.run("import", "-window", "root", "-crop", "1280x40+0+0", (path := os.path.join(d.dir, "panel.png")))
-    strip = Image.open(path).convert("RGB")
+    d.run("import", "-window", "root", "-crop", "%dx%d+%d+%d" % (width, height, x, y),
+          (path := os.path.join(d.dir, "part.png")))
+    return Image.open(path).convert("RGB")
+
+
+def panel_icon(d):
+    """A panel draws the item itself: the centre of the beer can's red on the strip at the top (its
+    right half on GNOME, whose top bar shows the focused window's icon on the left)."""
+    left = 640 if d.tray == "gnome" else 0
+    strip = screen_part(d, left, 0, 1280 - left, 40)
     red = [(x, y) for y in range(strip.height) for x in range(strip.width)
            if (lambda r, g, b: r > 150 and g < 90 and b < 90)(*strip.getpixel((x, y)))]
     if len(red) < 20:
         return None
     xs, ys = zip(*red)
-    return (min(xs) + max(xs)) // 2, (min(ys) + max(ys)) // 2
+    return left + (min(xs) + max(xs)) // 2, (min(ys) + max(ys)) // 2
 
 
 def click_icon(d, button, repeat=1):
@@ -44,11 +54,20 @@ def click_icon(d, button, repeat=1):
     d.xdotool("mousemove", str(x), str(y))  # not --sync: no motion comes when the pointer is there
     d.wait_until(lambda: d.xdotool("getmouselocation")[:2] == ["x:%d" % x, "y:%d" % y], 5, "the pointer there")
     d.xdotool("click", "--repeat", str(repeat), "--delay", "80", str(button))
+    return x, y
 
 
-def menu_entry(d, access_key):
-    """A right click on the icon, then an entry's access key: the program's own menu on trayer, the
-    panel's drawing of the published one elsewhere; either way a new override-redirect window."""
+def open_menu(d):
+    """The icon's menu: the program's own on trayer, the host's drawing of the published one
+    elsewhere. A right click gives a new override-redirect window; GNOME opens its menu on a left
+    click and draws it inside its own window: a dark box under the icon."""
+    if d.tray == "gnome":
+        x, _ = click_icon(d, 1)
+        dark = lambda r, g, b: max(r, g, b) < 80 and max(r, g, b) - min(r, g, b) < 16
+        box = lambda: screen_part(d, x - 120, 45, 100, 40).getdata()
+        d.wait_until(lambda: sum(dark(*p) for p in box()) > 2500, 5, "GNOME's menu after a click on the icon")
+        return
+
     def popups():
         ids = [l.split()[0] for l in d.run("xwininfo", "-root", "-children").splitlines() if l.strip().startswith("0x")]
         return {w for w in ids if all(s in d.run("xwininfo", "-id", w, "-stats")
@@ -56,11 +75,21 @@ def menu_entry(d, access_key):
     before = popups()
     click_icon(d, 3)
     d.wait_until(lambda: popups() - before, 5, "a menu after a right click on the icon")
-    d.xdotool("key", access_key)
+
+
+def menu_entry(d, access_key):
+    """An entry of the icon's menu by its access key; GNOME's menus have none: the arrow keys."""
+    open_menu(d)
+    if d.tray == "gnome":
+        d.xdotool("key", *["Down"] * (1 + "oe".index(access_key)), "Return")
+    else:
+        d.xdotool("key", access_key)
 
 
 def hide(d, app):
     d.wait_until(lambda: icons(d), 10, "the icon the window comes back from")
+    if d.tray != "trayer":  # drawn: GNOME Shell was seen answering no bus call for 0.7 s before
+        d.wait_until(lambda: panel_icon(d), 10, "the icon on the panel")
     the_shown(app, pyatspi.ROLE_PUSH_BUTTON, "Exit").queryAction().doAction(0)
     d.wait_until(lambda: not d.windows(), 5, "the Exit button to hide the window")
 
@@ -98,7 +127,7 @@ def icon_and_menu(program, host):
     """The icon's clicks, a second start, the menu's Open (the one cue) and Exit (status 0)"""
     with Desktop(tray=host, sound=True, atspi=True) as d:
         recording, p = d.record(), d.start_program(program)
-        d.wait_until(d.windows, 15, "the window")
+        window = d.wait_until(d.windows, 15, "the window")[0]
         app = d.application(p.pid)
         the_shown(app, pyatspi.ROLE_PAGE_TAB, "Bottling Gravity").queryAction().doAction(0)
         box = d.wait_until(lambda: [a for a in shown(app, pyatspi.ROLE_TEXT)
@@ -106,19 +135,28 @@ def icon_and_menu(program, host):
         box.queryEditableText().setTextContents("1.060")
         as_left = lambda what: d.wait_until(lambda: is_shown(box) and text_of(box) == "1.060", 5, what)
         hide(d, app)
-        click_icon(d, 1)
-        if host == "trayer":
+        if host == "gnome":  # a click opens the host's menu, a double click activates
+            open_menu(d)
+            d.xdotool("key", "Escape")
+        else:
+            click_icon(d, 1)
+        if host in ("trayer", "gnome"):
             d.holds(lambda: not d.windows(), 0.8, "a single click brought the window back")
             click_icon(d, 1, repeat=2)
         as_left("the window back as left after a click on the icon")
-        for what, again in (("a second start", lambda: ends(d.start_program(program), 0, "the second start")),
+
+        def second_start():  # while the menu is open: the window comes once it has closed
+            open_menu(d)
+            ends(d.start_program(program), 0, "the second start")
+            d.xdotool("key", "Escape")
+        for what, again in (("a second start", second_start),
                             ("the bus's Open", lambda: bus(d, "Open", "['file:///brew.txt']", "{}"))):
             hide(d, app)
             again()
             as_left("the window back as left after " + what)
         if "InvalidArgs" not in bus(d, "ActivateAction", "brew", "[]", "{}"):
             raise Failure("an unknown action was not refused")
-        hide(d, app)
+        close(d, window)
         menu_entry(d, "o")
         d.wait_until(d.windows, 5, "Open Hopsmeld Helper to show the window")  # the first tab's box:
         d.wait_until(lambda: has_focus(the_shown(app, pyatspi.ROLE_TEXT, "Enter Original Gravity")), 5, "the caret in it")
@@ -162,7 +200,7 @@ def starts_at_once(program):
         d.wait_until(lambda: not icons(d), 5, "the icon to go after SIGTERM")
 
 
-CASES = [*per_host(icon_and_menu, "trayer", "xfce", "lxqt"), *per_host(icon_kept, "trayer", "xfce"),
+CASES = [*per_host(icon_and_menu, "trayer", "xfce", "lxqt", "gnome"), *per_host(icon_kept, "trayer", "xfce"),
          starts_at_once]
 
 if __name__ == "__main__":
