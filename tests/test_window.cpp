@@ -18,7 +18,6 @@
 #include <QTextBrowser>
 #include <QtTest>
 
-
 using namespace hopsmeld;
 
 class WindowTest : public QObject {
@@ -37,30 +36,19 @@ class WindowTest : public QObject {
         for (QLineEdit* box : boxes())
             box->setText(box->objectName());
     }
-    // Runs `inside` once the menu or message box that `open` shows is up, then closes it.
+    // Runs `inside` on the message box that `open` shows, from the box's own event loop, then
+    // closes it.
     void whileOpen(std::function<void()> open, std::function<void(QWidget*)> inside) {
         bool ran = false;
-        QTimer poll;
-        poll.callOnTimeout([&] {
-            QWidget* popup = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
-                                                               : QApplication::activeModalWidget();
-            if (!popup || ran)
-                return;
-            ran = true;
-            inside(popup);
-            if (popup->isVisible())
-                popup->close();
+        QTimer::singleShot(0, [&] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                ran = true;
+                inside(box);
+                box->close();
+            }
         });
-        poll.start(20);
         open();
         QVERIFY(ran);
-    }
-    // The event loop until the program ends it; 99 if it is still running after five seconds.
-    static int runUntilTheEnd() {
-        QTimer guard;
-        guard.callOnTimeout([] { QCoreApplication::exit(99); });
-        guard.start(5000);
-        return QApplication::exec();
     }
   private slots:
     void init() {
@@ -141,8 +129,8 @@ class WindowTest : public QObject {
         }
         QCOMPARE(seen, cycle + cycle);
     }
-    // The buttons and the boxes' changes reach the calculators; Enter and Esc in a box press nothing,
-    // on a button Enter and Return press it. Ctrl with Tab or PgDn/PgUp switches tabs from
+    // The buttons and the boxes' changes reach the calculators; Enter and Esc in a box press
+    // nothing, on a button Enter and Return press it. Ctrl with Tab or PgDn/PgUp switches tabs from
     // anywhere (Ctrl+Shift+Tab comes as Backtab from X), the focus going from a box to the new
     // tab's first one.
     void bindings() {
@@ -155,14 +143,6 @@ class WindowTest : public QObject {
         QCOMPARE(w->txt3->text(), "5.25%");
         QTest::keyClick(w->txt1, Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(QApplication::focusWidget(), w->txt5);
-        QTest::keyClicks(w->txt6, "5.25");
-        QCOMPARE(w->txt7->text(), "4.20");
-        w->txt7->setText("4"); // written, not typed: no mirror
-        QCOMPARE(w->txt6->text(), "5.25");
-        w->txt5->setText("1.050");
-        QTest::keyClick(w->Cmd4, Qt::Key_Enter);
-        QCOMPARE(w->txt8->text(), "1.010");
-        QTest::mouseClick(w->Cmd5, Qt::LeftButton);
         QTest::keyClick(w->Cmd3, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(w->SSTab1->currentIndex(), 0);
         QTest::keyClick(w->Cmd3, Qt::Key_PageUp, Qt::ControlModifier); // round past the first tab
@@ -235,10 +215,10 @@ class WindowTest : public QObject {
         }
         QCOMPARE(w->txt6->text() + "|" + w->txt7->text(), shown);
         if (result == "message") {
-            whileOpen([&] { QTest::mouseClick(w->Cmd4, Qt::LeftButton); }, [](QWidget*) {});
+            whileOpen([&] { QTest::keyClick(w->Cmd4, Qt::Key_Enter); }, [](QWidget*) {});
             result.clear(); // and txt8 keeps its text
         } else {
-            QTest::mouseClick(w->Cmd4, Qt::LeftButton);
+            QTest::keyClick(w->Cmd4, Qt::Key_Enter);
         }
         QCOMPARE(w->txt8->text(), result);
         QTest::mouseClick(w->Cmd5, Qt::LeftButton);
@@ -275,8 +255,9 @@ class WindowTest : public QObject {
     void theEnd() {
         fill();
         QTimer::singleShot(0, [] { QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit)); });
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(99); }); // still running
         endWhenTheSessionEnds([this] { w->endProgram(); });
-        QCOMPARE(runUntilTheEnd(), 0);
+        QCOMPARE(QApplication::exec(), 0);
         QVERIFY(!w->trayIcon().isShown());
         QCOMPARE(boxTexts()[0], "txt1");
     }
