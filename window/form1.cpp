@@ -10,6 +10,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QIcon>
+#include <QImageReader>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -31,10 +32,18 @@ QFont windowFont() {
     return font;
 }
 
+// Our own pictures are PNG files. Told so, Qt decodes them itself; left to find out, it first
+// loads every image format plugin installed to ask each whether it knows the file.
+QPixmap png(const QString& path) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
 QIcon programIcon() {
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/art/icon-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(png(QStringLiteral(":/art/icon-%1.png").arg(size)));
     return icon;
 }
 
@@ -77,7 +86,7 @@ Form1::Form1(QWidget* parent)
     Lbl12 = control<ClickLabel>(controls, "Lbl12");
     control<QLabel>(controls, "Label9")->setText(layout::aboutText());
     Lbl12->setText(layout::contactAddress());
-    Lbl12->setCursor(QCursor(QPixmap(QStringLiteral(":/art/hand-pointer.png")), 12, 1));
+    Lbl12->setCursor(QCursor(png(QStringLiteral(":/art/hand-pointer.png")), 12, 1));
     new LabelColours(this);
     buildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
