@@ -40,9 +40,14 @@ QPixmap png(const QString& path) {
     return QPixmap::fromImage(reader.read());
 }
 
+// The sizes a window and a tray show: title bars, task bars, trays, window switchers. Qt decodes
+// and hands the window manager every size the icon has before the window first appears; the
+// 128 and 256 px pictures took most of that time and a third of a megabyte kept afterwards, for
+// launchers and docks that take the program's icon from its desktop entry and the installed
+// icon theme, which has every size.
 QIcon programIcon() {
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    for (int size : {16, 22, 24, 32, 48, 64})
         icon.addPixmap(png(QStringLiteral(":/art/icon-%1.png").arg(size)));
     return icon;
 }
