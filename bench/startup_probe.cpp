@@ -1,7 +1,8 @@
 // Starts a program and tells how long it took until its window, found by its exact title, was
 // viewable on the X server, and the program's peak resident memory once it has settled.
 // Watching the server's own map events costs nothing and misses nothing between two polls.
-//   bench_startup_probe [--hold-ms N] [--timeout-ms N] [--close 1] [--icon 1] TITLE PROGRAM [ARGS...]
+//   bench_startup_probe [--hold-ms N] [--timeout-ms N] [--close 1] [--icon 1] TITLE PROGRAM
+//   [ARGS...]
 // The window is one the window manager manages (it has WM_STATE): a tray icon with the same
 // title is not it. --icon also waits for that icon, docked and viewable in an XEmbed tray.
 // --close ends the program through its window's close box (WM_DELETE_WINDOW) instead of
