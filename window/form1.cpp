@@ -171,8 +171,10 @@ void Form1::centreOnScreen() {
 bool Form1::event(QEvent* event) {
     const bool result = QMainWindow::event(event);
     // Shown counts as well as activated: a window manager that gives new windows no focus never
-    // activates the window, and without the icon a hidden window could not come back.
-    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
+    // activates the window, and without the icon a hidden window could not come back. Taken
+    // when the window has been handed to the platform (Show comes before that): the window
+    // manager then maps the window while the icon is made, and the icon is docked no later.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::ShowToParent)
         Form1Activate();
     return result;
 }
