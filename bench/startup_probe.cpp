@@ -6,7 +6,8 @@
 // The window is one the window manager manages (it has WM_STATE): a tray icon with the same
 // title is not it. --icon also waits for that icon, docked and viewable in an XEmbed tray.
 // --close ends the program through its window's close box (WM_DELETE_WINDOW) instead of
-// SIGTERM, so that a wrapper such as /usr/bin/time outlives it and reports.
+// SIGTERM, so that a wrapper such as /usr/bin/time outlives it and reports; a program still
+// running a second later gets SIGTERM itself, the wrapper does not.
 // Prints one line: map_ms=<ms> cpu_ms=<ms> width=<px> height=<px> rss_kb=<KiB> late=<0|1>
 // icon_ms=<ms, -1 without one> (then exec_at and viewable_at: the same two moments on the
 // monotonic clock, in ms). cpu_ms is the processor time all the program's threads had used
@@ -272,7 +273,21 @@ int main(int argc, char* argv[]) {
         kill(-child, SIGTERM);
     }
     const double killedAt = nowMs();
+    bool termed = !closeWindow;
     while (wait4(child, &status, WNOHANG, &usage) == 0) {
+        // A program that only hides on its close box (one living in the tray) gets SIGTERM, but
+        // not the wrapper, which is to report when the program has ended.
+        if (!termed && nowMs() - killedAt > 1000) {
+            termed = true;
+            const std::string children =
+                "/proc/" + std::to_string(child) + "/task/" + std::to_string(child) + "/children";
+            if (FILE* file = std::fopen(children.c_str(), "r")) {
+                int pid = 0;
+                while (std::fscanf(file, "%d", &pid) == 1)
+                    kill(pid, SIGTERM);
+                std::fclose(file);
+            }
+        }
         if (nowMs() - killedAt > 5000) {
             kill(-child, SIGKILL);
             wait4(child, &status, 0, &usage);
