@@ -9,7 +9,6 @@
 
 #include <QCursor>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QImageReader>
 #include <QLayout>
@@ -17,8 +16,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-
-#include <xcb/xcb.h>
 
 namespace hopsmeld {
 
@@ -53,13 +50,6 @@ QIcon programIcon() {
     for (int size : {16, 22, 24, 32, 48, 64})
         icon.addPixmap(png(QStringLiteral(":/art/icon-%1.png").arg(size)));
     return icon;
-}
-
-// What Qt has queued for the X server goes out now, not when the event loop next runs.
-void sendToDisplay() {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (xcb_connection_t* connection = x11 ? x11->connection() : nullptr)
-        xcb_flush(connection);
 }
 
 template <typename T> T* control(const ControlMap& controls, const char* name) {
@@ -182,11 +172,8 @@ bool Form1::event(QEvent* event) {
     const bool result = QMainWindow::event(event);
     // Shown counts as well as activated: a window manager that gives new windows no focus never
     // activates the window, and without the icon a hidden window could not come back. Taken
-    // when the window has been handed to the platform (Show comes before that), whose requests
-    // go out first: the window manager maps the window while the icon is made, and the icon is
-    // docked no later.
-    if (event->type() == QEvent::ShowToParent)
-        sendToDisplay();
+    // when the window has been handed to the platform (Show comes before that): the window
+    // manager then maps the window while the icon is made, and the icon is docked no later.
     if (event->type() == QEvent::WindowActivate || event->type() == QEvent::ShowToParent)
         Form1Activate();
     return result;
