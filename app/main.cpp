@@ -1,5 +1,6 @@
 #include "application.h"
 #include "form1.h"
+#include "play_burp.h"
 #include "program_version.h"
 #include "session_instance.h"
 #include "startup_guard.h"
@@ -9,6 +10,9 @@
 #include <optional>
 
 int main(int argc, char* argv[]) {
+    // The menu bar stays in the window, where its three commands are laid out, also on desktops
+    // with a global menu; and no one need be asked about one on the session bus.
+    QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     std::optional<hopsmeld::StartupGuard> guard(std::in_place);
     hopsmeld::Application app(argc, argv);
     guard.reset();
@@ -27,6 +31,7 @@ int main(int argc, char* argv[]) {
     hopsmeld::endOnTerminationSignals([&window] { window.endProgram(); });
     hopsmeld::endWhenTheSessionEnds([&window] { window.endProgram(); });
     hopsmeld::onUncaughtFailure([&window] { window.endProgram(); }); // takes the icon away
+    hopsmeld::PrepareBurpOnFirstInput();
     window.show();
     return QApplication::exec();
 }

@@ -9,6 +9,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QIcon>
+#include <QImageReader>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -30,10 +31,23 @@ QFont windowFont() {
     return font;
 }
 
+// Our own pictures are PNG files. Told so, Qt decodes them itself; left to find out, it first
+// loads every image format plugin installed to ask each whether it knows the file.
+QPixmap png(const QString& path) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+// The sizes a window and a tray show: title bars, task bars, trays, window switchers. Qt decodes
+// and hands the window manager every size the icon has before the window first appears; the
+// 128 and 256 px pictures took most of that time and a third of a megabyte kept afterwards, for
+// launchers and docks that take the program's icon from its desktop entry and the installed
+// icon theme, which has every size.
 QIcon programIcon() {
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/art/icon-%1.png").arg(size), QSize(size, size));
+    for (int size : {16, 22, 24, 32, 48, 64})
+        icon.addPixmap(png(QStringLiteral(":/art/icon-%1.png").arg(size)));
     return icon;
 }
 
@@ -76,7 +90,7 @@ Form1::Form1(QWidget* parent)
     Lbl12 = control<ClickLabel>(controls, "Lbl12");
     control<QLabel>(controls, "Label9")->setText(layout::aboutText());
     Lbl12->setText(layout::contactAddress());
-    Lbl12->setCursor(QCursor(QPixmap(QStringLiteral(":/art/hand-pointer.png")), 12, 1));
+    Lbl12->setCursor(QCursor(png(QStringLiteral(":/art/hand-pointer.png")), 12, 1));
     new LabelColours(this);
     buildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -158,8 +172,10 @@ void Form1::centreOnScreen() {
 bool Form1::event(QEvent* event) {
     const bool result = QMainWindow::event(event);
     // Shown counts as well as activated: a window manager that gives new windows no focus never
-    // activates the window, and without the icon a hidden window could not come back.
-    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
+    // activates the window, and without the icon a hidden window could not come back. Taken
+    // when the window has been handed to the platform (Show comes before that): the window
+    // manager then maps the window while the icon is made, and the icon is docked no later.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::ShowToParent)
         Form1Activate();
     return result;
 }

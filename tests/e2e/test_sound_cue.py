@@ -32,6 +32,7 @@ def start(d, program, sound):
     Calculate. Returns the program and the path of its Burp.wav."""
     folder = d.folder("copy")
     shutil.copy(program, folder)
+    shutil.copytree(os.path.join(os.path.dirname(program), "modules"), folder + "/modules")  # the sound
     (burp := pathlib.Path(folder, "Burp.wav")).write_bytes(sound)
     p = d.start_program(os.path.join(folder, os.path.basename(program)))
     d.xdotool("windowactivate", "--sync", d.wait_until(d.windows, 15, "the window")[0])
