@@ -47,13 +47,6 @@ class Program:
     def running(self):
         return self.process.poll() is None
 
-    def wait(self, timeout=10):
-        """The exit status, or None if it still runs after `timeout` seconds."""
-        try:
-            return self.process.wait(timeout)
-        except subprocess.TimeoutExpired:
-            return None
-
     def output(self):
         self.log.seek(0)
         return self.log.read()
@@ -72,11 +65,8 @@ class Program:
 class Recording:
     """What the sink plays from now on, 8 kHz mono, as the moments its sounds begin."""
 
-    def __init__(self, env, path):
+    def __init__(self, path):
         self.path, self.started = path, time.monotonic()
-        with open(path, "wb") as file:
-            self.process = subprocess.Popen(["parec", "--raw", "--format=s16le", "--channels=1", "--rate=8000",
-                                             "--latency-msec=20", "--device=%s.monitor" % SINK], env=env, stdout=file)
 
     def _loud(self):
         """One flag per 10 ms block recorded so far: louder than -40 dBFS."""
@@ -107,8 +97,7 @@ class Recording:
 class Desktop:
     def __init__(self, focus_new=True, tray=None, sound=False, atspi=False):
         self.focus_new, self.tray, self.sound, self.atspi = focus_new, tray, sound, atspi
-        self.services, self.programs, self.recordings = [], [], []
-        self.saved_environ, self.part = dict(os.environ), None
+        self.services, self.programs, self.part, self.recordings = [], [], None, 0
 
     def __enter__(self):
         self.dir = tempfile.mkdtemp(prefix="hopsmeld-e2e-")
@@ -125,7 +114,7 @@ class Desktop:
                 "Xvfb", "-displayfd", "FD", "-screen", "0", "1280x1024x24", "-dpi", "96", "-nolisten", "tcp", "-noreset")
             self.env["DBUS_SESSION_BUS_ADDRESS"] = self._announced("dbus-daemon", "--session", "--nofork",
                                                                    "--print-address=FD")
-            os.environ.pop("AT_SPI_BUS_ADDRESS", None)  # this process uses the bus too
+            os.environ.pop("AT_SPI_BUS_ADDRESS", None)  # this process uses the bus too (and ends with the desktop)
             os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
             for part, wanted in (("openbox", self.tray != "gnome"), ("sound", self.sound),
                                  ("atspi", self.atspi), (self.tray, self.tray)):
@@ -143,13 +132,8 @@ class Desktop:
                     os.path.basename(program.process.args[0]), program.pid,
                     "running" if program.running() else "status %s" % program.process.returncode,
                     program.output().rstrip() or "   (none)"), file=sys.stderr, flush=True)
-        for recording in self.recordings:
-            recording.process.kill()
-            recording.process.wait()
         for program in reversed(self.services + self.programs):
             program.stop()
-        os.environ.clear()
-        os.environ.update(self.saved_environ)
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def folder(self, *parts):
@@ -194,8 +178,7 @@ class Desktop:
         self.env.update(PULSE_SERVER="unix:" + socket, HOPSMELD_TEST_SINK=SINK)
         self._service("pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no",
                       "-L", "module-native-protocol-unix socket=" + socket, "-L", "module-null-sink sink_name=" + SINK)
-        wait_until(lambda: subprocess.run(["pactl", "info"], env=self.env, capture_output=True).returncode == 0,
-                   10, "PulseAudio")
+        wait_until(lambda: "Server Name" in self.run("pactl", "info"), 10, "PulseAudio")
         # A short-latency reader makes the null sink render in small blocks, and a stream of
         # silence keeps it running, so a recording's time line follows the clock.
         self._service("parec", "--raw", "--latency-msec=20", "-d", SINK + ".monitor", "/dev/null")
@@ -244,8 +227,9 @@ class Desktop:
 
     # -- for the cases -----------------------------------------------------------------------
     def run(self, *args):
-        """A command's standard output, run on this desktop."""
-        return subprocess.run(args, env=self.env, capture_output=True, text=True).stdout
+        """What a command run on this desktop prints, standard output then errors."""
+        run = subprocess.run(args, env=self.env, capture_output=True, text=True)
+        return run.stdout + run.stderr
 
     def start_program(self, path, cwd=None):
         """Starts a program here; it is stopped with the desktop if it still runs."""
@@ -269,15 +253,16 @@ class Desktop:
         return tuple(int(shell[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
     def record(self):
-        """Starts recording what the sink plays (needs sound=True)."""
-        self.recordings.append(Recording(self.env, os.path.join(self.dir, "rec%d.raw" % len(self.recordings))))
-        return self.recordings[-1]
+        """Starts recording what the sink plays (needs sound=True); it ends with the sound server."""
+        self.recordings += 1
+        recording = Recording(os.path.join(self.dir, "rec%d.raw" % self.recordings))
+        self._service("parec", "--raw", "--format=s16le", "--channels=1", "--rate=8000", "--latency-msec=20",
+                      "-d", SINK + ".monitor", recording.path).part = "sound"
+        return recording
 
     def call(self, name, path, method, *args):
         """A method call on the session bus: the answer as gdbus prints it, or the error it names."""
-        run = subprocess.run(["gdbus", "call", "--session", "-d", name, "-o", path, "-m", method, *args],
-                             env=self.env, capture_output=True, text=True)
-        return run.stdout + run.stderr
+        return self.run("gdbus", "call", "--session", "-d", name, "-o", path, "-m", method, *args)
 
     def bus_has(self, name):
         return "true" in self.call("org.freedesktop.DBus", "/org/freedesktop/DBus",

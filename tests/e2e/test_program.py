@@ -41,7 +41,5 @@ def no_window(program):
             raise Failure("status %d, stderr %r, expected %r" % (run.returncode, run.stderr, named))
 
 
-CASES = [installed_in_an_odd_folder, no_window]
-
 if __name__ == "__main__":
-    main(CASES)
+    main([installed_in_an_odd_folder, no_window])

@@ -67,7 +67,7 @@ def silent_on_bad_files_and_cut_by_the_next_cue(program):
         if len(heard) != 3 or not 740 < heard[2] - heard[1] < 860:
             raise Failure("expected opening, opening, closing 0.8 s later; heard %s" % heard)
         wait_until(lambda: 'process.id = "%d"' % p.process.pid not in d.run("pactl", "list", "sink-inputs"),
-                     3, "the cue's stream to close")
+                   3, "the cue's stream to close")
         quiet(p)
 
 
@@ -89,7 +89,5 @@ def a_server_that_comes_back_is_used_again(program):
         quiet(p)
 
 
-CASES = [silent_on_bad_files_and_cut_by_the_next_cue, a_server_that_comes_back_is_used_again]
-
 if __name__ == "__main__":
-    main(CASES)
+    main([silent_on_bad_files_and_cut_by_the_next_cue, a_server_that_comes_back_is_used_again])
