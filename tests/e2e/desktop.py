@@ -8,8 +8,6 @@ As a command: desktop.py [--tray HOST] [--sound] -- COMMAND...
 """
 import math, os, shutil, signal, struct, subprocess, sys, tempfile, time
 
-TITLE = "Merow Hopsmeld Helper"
-NO_SOUND = "unix:/nonexistent/hopsmeld-no-sound"
 SINK = "testsink"
 HOSTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "hosts")
 
@@ -29,12 +27,6 @@ def wait_until(probe, timeout=10, what=None):
     return answer
 
 
-def _group_gone(group):
-    """No process of the group is left but zombies, which wait for whoever reaps them."""
-    return subprocess.run(["pgrep", "--pgroup", str(group), "--runstates", "D,I,R,S,T,t,W,X"],
-                          stdout=subprocess.DEVNULL).returncode == 1
-
-
 class Program:
     """A process in a group of its own; its output is kept for the failure report."""
 
@@ -52,46 +44,46 @@ class Program:
         return self.log.read()
 
     def stop(self, grace=3):
-        """TERM to the whole group, KILL after `grace` seconds."""
+        """TERM to the whole group, KILL after `grace` seconds; done when nothing of it is left but
+        zombies, which wait for whoever reaps them."""
+        nothing_left = lambda: subprocess.run(["pgrep", "--pgroup", str(self.pid), "--runstates", "D,I,R,S,T,t,W,X"],
+                                              stdout=subprocess.DEVNULL).returncode == 1
         for sig in (signal.SIGTERM, signal.SIGKILL):
             try:
                 os.killpg(self.pid, sig)
             except ProcessLookupError:
                 break
-            if wait_until(lambda: self.process.poll() is not None and _group_gone(self.pid), grace):
+            if wait_until(lambda: self.process.poll() is not None and nothing_left(), grace):
                 break
 
 
 class Recording:
-    """What the sink plays from now on, 8 kHz mono, as the moments its sounds begin."""
+    """What the sink plays from now on, as record() writes it (8 kHz mono): when its sounds begin."""
 
     def __init__(self, path):
         self.path, self.started = path, time.monotonic()
 
-    def _loud(self):
-        """One flag per 10 ms block recorded so far: louder than -40 dBFS."""
+    def _heard(self):
+        """When each sound recorded so far began, in ms, and whether one still plays. A 10 ms block
+        is loud above -40 dBFS; a sound begins with a loud block after 0.1 s of silence."""
         data = open(self.path, "rb").read()
         s = struct.unpack("<%dh" % (len(data) // 2), data[: len(data) // 2 * 2])
-        return [math.sqrt(sum(x * x for x in s[i:i + 80]) / 80) > 328 for i in range(0, len(s) - 80, 80)]
-
-    @staticmethod
-    def _beginnings(loud):
-        """Where each sound begins, in ms: a loud block after at least 0.1 s of silence."""
-        return [i * 10 for i, on in enumerate(loud) if on and not any(loud[max(0, i - 10):i])]
+        loud = [math.sqrt(sum(x * x for x in s[i:i + 80]) / 80) > 328 for i in range(0, len(s) - 80, 80)]
+        return [i * 10 for i, on in enumerate(loud) if on and not any(loud[max(0, i - 10):i])], any(loud[-10:])
 
     def sounds(self):
         """When each sound heard until now began, in ms from the start; the recording goes on."""
         # The monitor runs late: wait until the recording covers the time gone by.
         wanted = int((time.monotonic() - self.started - 0.1) * 16000)
         wait_until(lambda: os.path.getsize(self.path) >= wanted, 5)
-        return self._beginnings(self._loud())
+        return self._heard()[0]
 
-    def wait_for(self, count, timeout=5):
+    def wait_for(self, count):
         """Until `count` sounds have been heard and have ended; the recording goes on."""
         def heard():
-            loud = self._loud()
-            return len(self._beginnings(loud)) >= count and not any(loud[-10:])
-        wait_until(heard, timeout, "%d sounds" % count)
+            begun, playing = self._heard()
+            return len(begun) >= count and not playing
+        wait_until(heard, 5, "%d sounds" % count)
 
 
 class Desktop:
@@ -108,7 +100,7 @@ class Desktop:
         self.env.update(HOME=home, XDG_RUNTIME_DIR=run, XDG_CONFIG_HOME=home + "/.config",
                         XDG_DATA_HOME=home + "/.local/share", XDG_CACHE_HOME=home + "/.cache",
                         XDG_CONFIG_DIRS=self.folder("xdg") + ":/etc/xdg", QT_QPA_PLATFORM="xcb",
-                        LC_ALL="C.UTF-8", PULSE_SERVER=NO_SOUND)
+                        LC_ALL="C.UTF-8", PULSE_SERVER="unix:/nonexistent/hopsmeld-no-sound")
         try:
             self.env["DISPLAY"] = ":" + self._announced(
                 "Xvfb", "-displayfd", "FD", "-screen", "0", "1280x1024x24", "-dpi", "96", "-nolisten", "tcp", "-noreset")
@@ -243,7 +235,7 @@ class Desktop:
             raise Failure("xdotool %s: %s" % (" ".join(args), run.stderr.strip()))
         return run.stdout.split()
 
-    def windows(self, title=TITLE):
+    def windows(self, title="Merow Hopsmeld Helper"):
         """Visible windows with exactly this title."""
         return self.xdotool("search", "--onlyvisible", "--name", "^%s$" % title)
 
@@ -272,22 +264,6 @@ class Desktop:
         """A property of the StatusNotifierWatcher as gdbus prints it, e.g. "(<true>,)"."""
         return self.call("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
                          "org.freedesktop.DBus.Properties.Get", "org.kde.StatusNotifierWatcher", name)
-
-    def application(self, pid, timeout=15):
-        """The program's accessible application (atspi=True; one such desktop per process)."""
-        import pyatspi
-        from gi.repository import Atspi
-
-        def find():
-            for app in pyatspi.Registry.getDesktop(0):
-                try:  # Qt's, not GTK's: under GNOME Qt's GTK theme registers the process too
-                    if app.get_process_id() == pid and app.get_toolkit_name() == "Qt":
-                        return app
-                except Exception:
-                    pass  # gone while we looked
-        app = wait_until(find, timeout, "the program on the accessibility bus")
-        app.set_cache_mask(Atspi.Cache.NONE)  # states change: always ask the program
-        return app
 
 
 def main(cases):

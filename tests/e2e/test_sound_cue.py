@@ -3,28 +3,28 @@
 answers, cut by the next cue, no stream left open after it, heard again once the server is back.
     test_sound_cue.py PROGRAM [CASE...]
 """
-import io
 import math
 import os
 import pathlib
 import shutil
 import struct
 import time
-import wave
 
 from desktop import Desktop, Failure, main, wait_until
 
 RATE = 8000
 
 
-def clip(pattern):
-    """A mono WAV file: 100 ms of a 440 Hz tone for each 1 in pattern, of silence for each 0."""
-    frames = b"".join(struct.pack("<h", int(on * 16000 * math.sin(2 * math.pi * 440 * i / RATE)))
-                      for on in pattern for i in range(RATE // 10))
-    out = io.BytesIO()
-    with wave.open(out, "wb") as w:
-        w.setnchannels(1), w.setsampwidth(2), w.setframerate(RATE), w.writeframes(frames)
-    return out.getvalue()
+def tone(pattern):
+    """16-bit mono samples: 100 ms of a 440 Hz tone for each 1 in pattern, of silence for each 0."""
+    return b"".join(struct.pack("<h", int(on * 16000 * math.sin(2 * math.pi * 440 * i / RATE)))
+                    for on in pattern for i in range(RATE // 10))
+
+
+def wav(samples):
+    """A WAV file of 16-bit mono samples: RIFF, the PCM format chunk, the data chunk."""
+    return struct.pack("<4sI4s4sIHHIIHH4sI", b"RIFF", 36 + len(samples), b"WAVE", b"fmt ", 16, 1, 1, RATE, 2 * RATE,
+                       2, 16, b"data", len(samples)) + samples
 
 
 def start(d, program, sound):
@@ -51,8 +51,8 @@ def silent_on_bad_files_and_cut_by_the_next_cue(program):
     with Desktop(sound=True) as d:
         recording = d.record()
         p, burp = start(d, program, b"this is not a sound\n")
-        au = struct.pack(">4s5I", b".snd", 24, 3200, 3, RATE, 1) + clip([1, 1])[44:]  # 0.2 s of noise
-        for sound in (clip([]), clip([1, 1, 1])[:30], None, au, clip([1, 0, 0, 0, 0, 0, 0, 0, 1])):
+        au = struct.pack(">4s5I", b".snd", 24, 3200, 3, RATE, 1) + tone([1, 1])  # big-endian: 0.2 s of noise
+        for sound in (wav(b""), wav(tone([1, 1, 1]))[:30], None, au, wav(tone([1, 0, 0, 0, 0, 0, 0, 0, 1]))):
             d.xdotool("key", "space")
             time.sleep(0.6)  # time for a sound that should not come
             burp.write_bytes(sound) if sound else burp.unlink()
@@ -75,7 +75,7 @@ def a_server_that_comes_back_is_used_again(program):
     """no server at first, then one; away for 2.5 s, then back: the cue is heard each time it is"""
     with Desktop(sound=True) as d:
         d.stop("sound")
-        p, _ = start(d, program, clip([1, 1, 1]))
+        p, _ = start(d, program, wav(tone([1, 1, 1])))
         d.xdotool("key", "space", "space", "space")
         for what in ("came up", "came back"):
             d.start("sound")
