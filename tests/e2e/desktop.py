@@ -192,7 +192,6 @@ class Desktop:
         wait_until(lambda: "<true>" in self.watcher("IsStatusNotifierHostRegistered"), 20, "the Xfce tray")
 
     def _start_lxqt(self):
-        # One panel at the top holding only the StatusNotifierItem host ("tray" is the XEmbed one).
         shutil.copy(os.path.join(HOSTS, "lxqt-panel.conf"), self.folder("home", ".config", "lxqt") + "/panel.conf")
         self._service("lxqt-panel")
         wait_until(lambda: "<true>" in self.watcher("IsStatusNotifierHostRegistered"), 20, "the LXQt tray")
@@ -238,11 +237,6 @@ class Desktop:
     def windows(self, title="Merow Hopsmeld Helper"):
         """Visible windows with exactly this title."""
         return self.xdotool("search", "--onlyvisible", "--name", "^%s$" % title)
-
-    def geometry(self, window):
-        """(x, y, width, height) of a window on the screen."""
-        shell = dict(w.split("=") for w in self.xdotool("getwindowgeometry", "--shell", window))
-        return tuple(int(shell[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
     def record(self):
         """Starts recording what the sink plays (needs sound=True); it ends with the sound server."""

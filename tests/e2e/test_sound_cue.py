@@ -1,8 +1,7 @@
 #!/usr/bin/python3
-"""The sound cue as the brewer hears it: silent when Burp.wav cannot be played or no sound server
-answers, cut by the next cue, no stream left open after it, heard again once the server is back.
-    test_sound_cue.py PROGRAM [CASE...]
-"""
+"""test_sound_cue.py PROGRAM [CASE...]: the sound cue as the brewer hears it: silent when Burp.wav
+cannot be played or no sound server answers, cut by the next cue, no stream left open after it,
+heard again once the server is back."""
 import math
 import os
 import pathlib
@@ -31,10 +30,9 @@ def start(d, program, sound):
     """A copy of the program with `sound` as its Burp.wav, both gravities typed: Space then clicks
     Calculate. Returns the program and the path of its Burp.wav."""
     folder = d.folder("copy")
-    shutil.copy(program, folder)
     shutil.copytree(os.path.join(os.path.dirname(program), "modules"), folder + "/modules")  # the sound
     (burp := pathlib.Path(folder, "Burp.wav")).write_bytes(sound)
-    p = d.start_program(os.path.join(folder, os.path.basename(program)))
+    p = d.start_program(shutil.copy(program, folder))
     d.xdotool("windowactivate", "--sync", wait_until(d.windows, 15, "the window")[0])
     d.xdotool("type", "--delay", "20", "1.050\t1.010\t")
     return p, burp

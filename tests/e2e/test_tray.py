@@ -3,9 +3,7 @@
 for XEmbed, the Xfce and LXQt panels and GNOME Shell's AppIndicator extension for
 StatusNotifierItem), one program per session, its ends."""
 import functools
-import os
 import re
-import signal
 import time
 
 import pyatspi
@@ -21,13 +19,10 @@ def icons(d):
     lists an item as ":1.29@/StatusNotifierItem", the others as ":1.29/StatusNotifierItem"."""
     if d.tray == "trayer":
         docked = d.xdotool("search", "--onlyvisible", "--classname", "^merow-hopsmeld-helper$")
-        return [w for w in docked if max(d.geometry(w)[2:]) <= 32]
+        sizes = {w: d.xdotool("getwindowgeometry", w)[-1:] for w in docked}  # ["22x22"], or [] once gone
+        return [w for w, size in sizes.items() if size and max(map(int, size[0].split("x"))) <= 32]
     owners = re.findall("'([^'@/]+)@?/", d.watcher("RegisteredStatusNotifierItems"))
     return [owner for owner in owners if d.bus_has(owner)]
-
-
-def screen_part(d, left, top, right, bottom):
-    return ImageGrab.grab((left, top, right, bottom), xdisplay=d.env["DISPLAY"]).convert("RGB")
 
 
 def drawn_icon(d):
@@ -35,7 +30,7 @@ def drawn_icon(d):
     and the panels are (its right half on GNOME, whose top bar shows the focused window's icon on the
     left). For clicks while the window is hidden: its frame can be there too."""
     left = 640 if d.tray == "gnome" else 0
-    strip = screen_part(d, left, 0, 1280, 40)
+    strip = ImageGrab.grab((left, 0, 1280, 40), xdisplay=d.env["DISPLAY"])
     red = [(x, y) for y in range(strip.height) for x in range(strip.width)
            if (lambda r, g, b: r > 150 and g < 90 and b < 90)(*strip.getpixel((x, y)))]
     if len(red) < 20:
@@ -61,7 +56,7 @@ def open_menu(d):
     if d.tray == "gnome":
         x, _ = click_icon(d, 1)
         dark = lambda r, g, b: max(r, g, b) < 80 and max(r, g, b) - min(r, g, b) < 16
-        box = lambda: screen_part(d, x - 120, 45, x - 20, 85).getdata()
+        box = lambda: ImageGrab.grab((x - 120, 45, x - 20, 85), xdisplay=d.env["DISPLAY"]).getdata()
         wait_until(lambda: sum(dark(*p) for p in box()) > 2500, 5, "GNOME's menu after a click on the icon")
         return
 
@@ -226,7 +221,7 @@ def starts_at_once(program):
         ends(first_out, 0, "the start that found the other")
         wait_until(lambda: len(icons(d)) == 1, 10, "the icon of the one left")
         left = starts[starts[0] is first_out]
-        os.kill(left.pid, signal.SIGTERM)
+        left.process.terminate()  # SIGTERM
         ends(left, 0, "after SIGTERM")
         wait_until(lambda: not icons(d), 5, "the icon to go after SIGTERM")
 
