@@ -112,8 +112,7 @@ def the_shown(app, role, name, *states):
 
 def hide(d, app):
     wait_until(lambda: icons(d), 10, "the icon the window comes back from")
-    if d.tray != "trayer":  # drawn: GNOME Shell was seen answering no bus call for 0.7 s before
-        wait_until(lambda: drawn_icon(d), 10, "the icon on the panel")
+    wait_until(lambda: drawn_icon(d), 10, "the icon drawn")  # GNOME Shell answered no bus call 0.7 s before
     the_shown(app, pyatspi.ROLE_PUSH_BUTTON, "Exit").queryAction().doAction(0)
     wait_until(lambda: not d.windows(), 5, "the Exit button to hide the window")
 
@@ -185,7 +184,8 @@ def icon_and_menu(program, host):
         close(d, window)
         menu_entry(d, "o")
         wait_until(d.windows, 5, "Open Hopsmeld Helper to show the window")
-        the_shown(app, pyatspi.ROLE_TEXT, "Enter Original Gravity", "FOCUSED")  # the first tab's, the caret in it
+        the_shown(app, pyatspi.ROLE_PAGE_TAB_LIST, "Alcohol Content")  # named after its current tab: the first
+        the_shown(app, pyatspi.ROLE_TEXT, "Enter Original Gravity", "FOCUSED")  # the caret in that tab's box
         recording.wait_for(1)
         menu_entry(d, "e")
         ends(p, 0, "Exit from the tray menu")
