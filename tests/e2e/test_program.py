@@ -4,7 +4,7 @@ folder with spaces and non-ASCII letters, finding its sound and help beside itse
 import os
 import subprocess
 
-from desktop import Desktop, Failure, main
+from desktop import Desktop, Failure, main, wait_until
 
 
 def installed_in_an_odd_folder(program):
@@ -15,19 +15,19 @@ def installed_in_an_odd_folder(program):
                        check=True, stdout=subprocess.DEVNULL)
         recording = d.record()
         d.start_program(os.path.join(prefix, "bin", "merow-hopsmeld-helper"), cwd="/")
-        window = d.wait_until(d.windows, 15, "the window")[0]
-        d.wait_until(lambda: d.active_window() == window, 5, "the window to take the keyboard")
+        window = wait_until(d.windows, 15, "the window")[0]
+        wait_until(lambda: d.xdotool("getactivewindow") == [window], 5, "the window to take the keyboard")
         entry = os.path.join(prefix, "share/applications/org.example.HopsmeldHelper.desktop")
         wm_class = open(entry).read().split("StartupWMClass=")[1].split()[0]
         if '"%s"' % wm_class not in d.run("xprop", "-id", window, "WM_CLASS"):
             raise Failure("the window's class is not the desktop entry's StartupWMClass %r" % wm_class)
         d.xdotool("type", "--delay", "20", "1.050\t1.010\t ")  # a calculation
         recording.wait_for(1)
-        if (heard := recording.bursts()) != 1:
+        if (heard := len(recording.sounds())) != 1:
             raise Failure("heard %d cues after a calculation, expected 1" % heard)
         for key, title in (("alt+h", "Merow Hopsmeld Helper Help"), ("alt+b", "Beer Guide")):
             d.xdotool("windowactivate", "--sync", window, "key", key)
-            d.wait_until(lambda: d.windows(title), 5, "%s to show %r" % (key, title))
+            wait_until(lambda: d.windows(title), 5, "%s to show %r" % (key, title))
 
 
 def no_window(program):
@@ -41,7 +41,5 @@ def no_window(program):
             raise Failure("status %d, stderr %r, expected %r" % (run.returncode, run.stderr, named))
 
 
-CASES = [installed_in_an_odd_folder, no_window]
-
 if __name__ == "__main__":
-    main(CASES)
+    main([installed_in_an_odd_folder, no_window])

@@ -1,41 +1,39 @@
 #!/usr/bin/python3
-"""The sound cue as the brewer hears it: silent when Burp.wav cannot be played or no sound server
-answers, cut by the next cue, no stream left open after it, heard again once the server is back.
-    test_sound_cue.py PROGRAM [CASE...]
-"""
-import io
+"""test_sound_cue.py PROGRAM [CASE...]: the sound cue as the brewer hears it: silent when Burp.wav
+cannot be played or no sound server answers, cut by the next cue, no stream left open after it,
+heard again once the server is back."""
 import math
 import os
 import pathlib
 import shutil
 import struct
 import time
-import wave
 
-from desktop import Desktop, Failure, main, step
+from desktop import Desktop, Failure, main, wait_until
 
 RATE = 8000
 
 
-def clip(pattern):
-    """A mono WAV file: 100 ms of a 440 Hz tone for each 1 in pattern, of silence for each 0."""
-    frames = b"".join(struct.pack("<h", int(on * 16000 * math.sin(2 * math.pi * 440 * i / RATE)))
-                      for on in pattern for i in range(RATE // 10))
-    out = io.BytesIO()
-    with wave.open(out, "wb") as w:
-        w.setnchannels(1), w.setsampwidth(2), w.setframerate(RATE), w.writeframes(frames)
-    return out.getvalue()
+def tone(pattern):
+    """16-bit mono samples: 100 ms of a 440 Hz tone for each 1 in pattern, of silence for each 0."""
+    return b"".join(struct.pack("<h", int(on * 16000 * math.sin(2 * math.pi * 440 * i / RATE)))
+                    for on in pattern for i in range(RATE // 10))
+
+
+def wav(samples):
+    """A WAV file of 16-bit mono samples: RIFF, the PCM format chunk, the data chunk."""
+    return struct.pack("<4sI4s4sIHHIIHH4sI", b"RIFF", 36 + len(samples), b"WAVE", b"fmt ", 16, 1, 1, RATE, 2 * RATE,
+                       2, 16, b"data", len(samples)) + samples
 
 
 def start(d, program, sound):
     """A copy of the program with `sound` as its Burp.wav, both gravities typed: Space then clicks
     Calculate. Returns the program and the path of its Burp.wav."""
     folder = d.folder("copy")
-    shutil.copy(program, folder)
     shutil.copytree(os.path.join(os.path.dirname(program), "modules"), folder + "/modules")  # the sound
     (burp := pathlib.Path(folder, "Burp.wav")).write_bytes(sound)
-    p = d.start_program(os.path.join(folder, os.path.basename(program)))
-    d.xdotool("windowactivate", "--sync", d.wait_until(d.windows, 15, "the window")[0])
+    p = d.start_program(shutil.copy(program, folder))
+    d.xdotool("windowactivate", "--sync", wait_until(d.windows, 15, "the window")[0])
     d.xdotool("type", "--delay", "20", "1.050\t1.010\t")
     return p, burp
 
@@ -51,48 +49,43 @@ def silent_on_bad_files_and_cut_by_the_next_cue(program):
     with Desktop(sound=True) as d:
         recording = d.record()
         p, burp = start(d, program, b"this is not a sound\n")
-        au = struct.pack(">4s5I", b".snd", 24, 3200, 3, RATE, 1) + clip([1, 1])[44:]  # 0.2 s of noise
-        for sound in (clip([]), clip([1, 1, 1])[:30], None, au, clip([1, 0, 0, 0, 0, 0, 0, 0, 1])):
+        au = struct.pack(">4s5I", b".snd", 24, 3200, 3, RATE, 1) + tone([1, 1])  # big-endian: 0.2 s of noise
+        for sound in (wav(b""), wav(tone([1, 1, 1]))[:30], None, au, wav(tone([1, 0, 0, 0, 0, 0, 0, 0, 1]))):
             d.xdotool("key", "space")
             time.sleep(0.6)  # time for a sound that should not come
             burp.write_bytes(sound) if sound else burp.unlink()
-        if len(d.windows()) != 1 or any(recording.samples_so_far()):
+        if len(d.windows()) != 1 or recording.sounds():
             raise Failure("a message came up or a bad Burp.wav was heard")
         d.xdotool("key", "space")
         recording.wait_for(1)  # the opening tone has played
         d.xdotool("key", "space")
         recording.wait_for(3)
         time.sleep(1.2)  # past where the first cue's closing tone would have come
-        loud = recording.loud()  # when each sound begins, in ms:
-        # 0.1 s of quiet before each, as wait_for counts them
-        heard = [i * 10 for i, on in enumerate(loud) if on and not any(loud[max(0, i - 10):i])]
+        heard = recording.sounds()
         if len(heard) != 3 or not 740 < heard[2] - heard[1] < 860:
             raise Failure("expected opening, opening, closing 0.8 s later; heard %s" % heard)
-        d.wait_until(lambda: 'process.id = "%d"' % p.process.pid not in d.run("pactl", "list", "sink-inputs"),
-                     3, "the cue's stream to close")
+        wait_until(lambda: 'process.id = "%d"' % p.process.pid not in d.run("pactl", "list", "sink-inputs"),
+                   3, "the cue's stream to close")
         quiet(p)
 
 
 def a_server_that_comes_back_is_used_again(program):
     """no server at first, then one; away for 2.5 s, then back: the cue is heard each time it is"""
     with Desktop(sound=True) as d:
-        d.stop_sound()
-        p, _ = start(d, program, clip([1, 1, 1]))
-        for _ in range(3):
-            d.xdotool("key", "space")
+        d.stop("sound")
+        p, _ = start(d, program, wav(tone([1, 1, 1])))
+        d.xdotool("key", "space", "space", "space")
         for what in ("came up", "came back"):
-            d.start_sound()
+            d.start("sound")
             recording = d.record()
             d.xdotool("key", "space")
             recording.wait_for(1)
-            step("heard once the server " + what)
-            d.stop_sound()
+            print("-- heard once the server", what, flush=True)
+            d.stop("sound")
             d.xdotool("key", "space")
             time.sleep(2.5)
         quiet(p)
 
 
-CASES = [silent_on_bad_files_and_cut_by_the_next_cue, a_server_that_comes_back_is_used_again]
-
 if __name__ == "__main__":
-    main(CASES)
+    main([silent_on_bad_files_and_cut_by_the_next_cue, a_server_that_comes_back_is_used_again])
