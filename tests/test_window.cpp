@@ -221,7 +221,8 @@ class WindowTest : public QObject {
             QTest::keyClick(w->Cmd4, Qt::Key_Enter);
         }
         QCOMPARE(w->txt8->text(), result);
-        QTest::mouseClick(w->Cmd5, Qt::LeftButton);
+        QTest::mouseClick(w->Cmd5, Qt::LeftButton); // Reset empties this tab's four boxes
+        QCOMPARE(boxTexts().mid(4), QStringList(4));
     }
     void hideAndClear_data() {
         QTest::addColumn<QString>("how");
