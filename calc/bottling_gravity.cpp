@@ -41,20 +41,19 @@ void BottlingGravity::mirror(TextBox& typed, TextBox& mirrored, Conversion toMir
 
 void BottlingGravity::txt6Change() {
     typed_ = &boxes_.txt6;
-    typedToYieldWeight_ = volumeToYieldWeight;
     mirror(boxes_.txt6, boxes_.txt7, volumeToWeight);
 }
 
 void BottlingGravity::txt7Change() {
     typed_ = &boxes_.txt7;
-    typedToYieldWeight_ = weightToYieldWeight;
     mirror(boxes_.txt7, boxes_.txt6, weightToVolume);
 }
 
 double BottlingGravity::YieldWeight() const {
     if (!typed_)
         throw CalcFailure(TypeMismatch);
-    return typedToYieldWeight_(textToNumber(typed_->text(), locale_));
+    const double typed = textToNumber(typed_->text(), locale_);
+    return typed_ == &boxes_.txt6 ? volumeToYieldWeight(typed) : weightToYieldWeight(typed);
 }
 
 void BottlingGravity::Cmd4Click() {

@@ -40,7 +40,6 @@ class BottlingGravity {
     // Reading the strength from the box when Calculate runs, rather than keeping it, means the
     // result always comes from what the window shows.
     TextBox* typed_ = nullptr;
-    Conversion typedToYieldWeight_ = nullptr;
 };
 
 } // namespace hopsmeld
