@@ -1,6 +1,7 @@
 #include "tray_icon.h"
 
 #include "status_notifier.h"
+#include "xembed_tray.h"
 
 #include <QGuiApplication>
 #include <QMenu>
@@ -32,32 +33,60 @@ TrayIcon::TrayIcon(std::function<void(int)> onMessage, QObject* parent)
 TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::add(const QIcon& icon, const QString& tip, QMenu* menu) {
-    if (!icon_) {
-        icon_ = std::make_unique<QSystemTrayIcon>(icon);
-        icon_->setToolTip(tip);
-        // Qt's D-Bus tray publishes the menu for hosts that draw it, and gives the menu a
-        // platform twin to do so; Qt's XEmbed tray makes none. Set before the first show, so
-        // the item a host first sees already has its menu.
-        icon_->setContextMenu(menu);
-        host_ = menu->platformMenu() ? TrayHost::StatusNotifier : TrayHost::XEmbed;
-        // An XEmbed icon would pop the menu up by itself on a right press, besides the window.
-        if (host_ == TrayHost::XEmbed)
-            icon_->setContextMenu(nullptr);
-        const bool popUpAtPointer = QGuiApplication::platformName() == QLatin1String("xcb");
-        // Queued: the icon's own event handling is over before the window acts, which may
-        // open a menu with an event loop of its own.
-        connect(
-            icon_.get(), &QSystemTrayIcon::activated, this,
-            [this, popUpAtPointer](QSystemTrayIcon::ActivationReason reason) {
-                onMessage_(trayMessageFor(reason, host_, popUpAtPointer));
-            },
-            Qt::QueuedConnection);
-    }
-    if (!icon_->isVisible())
+    picture_ = icon;
+    tip_ = tip;
+    menu_ = menu;
+    wanted_ = true;
+    watchHosts();
+    if (!icon_ && anyHost())
+        make();
+    if (icon_ && !icon_->isVisible())
         icon_->show();
 }
 
+void TrayIcon::watchHosts() {
+    if (xembed_)
+        return;
+    xembed_ = new XEmbedTrayWatch(this);
+    notifier_ = new StatusNotifierWatch(this);
+    auto hostsChanged = [this] {
+        if (wanted_ && !icon_ && anyHost()) {
+            make();
+            icon_->show();
+        }
+    };
+    connect(xembed_, &XEmbedTrayWatch::changed, this, hostsChanged);
+    connect(notifier_, &StatusNotifierWatch::changed, this, hostsChanged);
+}
+
+bool TrayIcon::anyHost() const {
+    return xembed_->present() || notifier_->hasHost();
+}
+
+void TrayIcon::make() {
+    icon_ = std::make_unique<QSystemTrayIcon>(picture_);
+    icon_->setToolTip(tip_);
+    // Qt's D-Bus tray publishes the menu for hosts that draw it, and gives the menu a platform
+    // twin to do so; Qt's XEmbed tray makes none. Set before the first show, so the item a host
+    // first sees already has its menu.
+    icon_->setContextMenu(menu_);
+    host_ = menu_ && menu_->platformMenu() ? TrayHost::StatusNotifier : TrayHost::XEmbed;
+    // An XEmbed icon would pop the menu up by itself on a right press, besides the window.
+    if (host_ == TrayHost::XEmbed)
+        icon_->setContextMenu(nullptr);
+    const bool popUpAtPointer = QGuiApplication::platformName() == QLatin1String("xcb");
+    // Queued: the icon's own event handling is over before the window acts, which may open a
+    // menu with an event loop of its own.
+    connect(
+        icon_.get(), &QSystemTrayIcon::activated, this,
+        [this, popUpAtPointer](QSystemTrayIcon::ActivationReason reason) {
+            onMessage_(trayMessageFor(reason, host_, popUpAtPointer));
+        },
+        Qt::QueuedConnection);
+}
+
 void TrayIcon::remove() {
+    wanted_ = false;
     if (icon_)
         icon_->hide();
 }
@@ -70,9 +99,9 @@ bool TrayIcon::isInHost() const {
     if (!isShown())
         return false;
     if (host_ == TrayHost::StatusNotifier)
-        return watcherListsOwnItem();
+        return notifier_->listsOwnItem();
     // An XEmbed icon docks whenever a tray owns the screen's tray selection.
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return xembed_->present();
 }
 
 } // namespace hopsmeld
