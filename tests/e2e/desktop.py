@@ -1,7 +1,7 @@
 """A private desktop per test case, torn down by process group even when the case fails:
 Xvfb (-displayfd, 96 dpi), a session bus, openbox (focus_new=False: new windows not focused), a
 tray host (None, "trayer" for XEmbed, "xfce", "lxqt" or "gnome" for StatusNotifierItem; GNOME Shell
-replaces openbox), PulseAudio with a null sink and a low-latency monitor reader, AT-SPI; HOME and
+replaces openbox; "watcher": a StatusNotifierWatcher whose host can leave), PulseAudio with a null sink and a low-latency monitor reader, AT-SPI; HOME and
 the XDG folders private. The hosts' settings are the files in hosts/.
     with Desktop(tray="trayer", sound=True) as d: p = d.start_program(PROGRAM) ...
 As a command: desktop.py [--tray HOST] [--sound] -- COMMAND...
@@ -195,6 +195,10 @@ class Desktop:
         shutil.copy(os.path.join(HOSTS, "lxqt-panel.conf"), self.folder("home", ".config", "lxqt") + "/panel.conf")
         self._service("lxqt-panel")
         wait_until(lambda: "<true>" in self.watcher("IsStatusNotifierHostRegistered"), 20, "the LXQt tray")
+
+    def _start_watcher(self):  # a StatusNotifierWatcher alone, whose host leaves on SIGUSR1
+        self._service("/usr/bin/python3", os.path.join(HOSTS, "lone-watcher.py"))
+        wait_until(lambda: "<true>" in self.watcher("IsStatusNotifierHostRegistered"), 10, "the lone watcher")
 
     def _start_gnome(self):
         self.env["DBUS_SYSTEM_BUS_ADDRESS"] = self._announced(

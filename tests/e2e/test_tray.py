@@ -3,7 +3,9 @@
 for XEmbed, the Xfce and LXQt panels and GNOME Shell's AppIndicator extension for
 StatusNotifierItem), one program per session, its ends."""
 import functools
+import os
 import re
+import signal
 import time
 
 import pyatspi
@@ -194,23 +196,69 @@ def icon_and_menu(program, host):
             raise Failure("heard %d cues, expected 1 (Open plays it, the rest not)" % heard)
 
 
-def icon_kept(program, host):
-    """A window never focused, a host restarted: an icon all along; with no host a close ends"""
-    with Desktop(tray=host, focus_new=False) as d:
+def bring_back(d):
+    """The icon's click that shows the window: one on the Xfce and LXQt panels (Activate), two elsewhere."""
+    click_icon(d, 1, repeat=1 if d.tray in ("xfce", "lxqt") else 2)
+    wait_until(d.windows, 5, "the window back from the icon")
+
+
+def watcher_process(d):
+    answer = d.call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.GetConnectionUnixProcessID",
+                    "org.kde.StatusNotifierWatcher")
+    return int(re.search(r"uint32 (\d+)", answer).group(1))
+
+
+def late_host(program, host):
+    """A window never focused, the host started 2 s after it, then restarted: the icon each time; no host: a close ends"""
+    with Desktop(focus_new=False) as d:
+        d.tray = host  # started below, late
         p = d.start_program(program)
         window = wait_until(d.windows, 15, "the window")[0]
-        wait_until(lambda: len(icons(d)) == 1, 10, "the icon of a window never activated")
+        time.sleep(2)
         if d.xdotool("getactivewindow") == [window]:
             raise Failure("openbox focused the new window: the case tests nothing")
-        d.stop(host)
-        d.start(host)
-        wait_until(lambda: len(icons(d)) == 1, 10, "the icon back in the restarted host")
-        close(d, window)
-        click_icon(d, 1, repeat=2)
-        wait_until(d.windows, 5, "the window back from the icon")
-        d.stop(host)
+        for _ in range(2):
+            d.start(host)
+            wait_until(lambda: len(icons(d)) == 1, 10, "the icon in the host")
+            close(d, window)
+            bring_back(d)
+            d.stop(host)
         close(d, window)
         ends(p, 0, "closing with no host to show the icon")
+
+
+def host_stalls(program, host):
+    """The host stopped for 2 s around a close: the window hides, the program stays, the icon brings it back"""
+    with Desktop(tray=host) as d:
+        p = d.start_program(program)
+        window = wait_until(d.windows, 15, "the window")[0]
+        wait_until(lambda: drawn_icon(d), 10, "the icon drawn")
+        stalled = watcher_process(d)  # the panel's own process
+        os.kill(stalled, signal.SIGSTOP)
+        try:
+            close(d, window)
+            time.sleep(2)
+        finally:
+            os.kill(stalled, signal.SIGCONT)
+        if not p.running():
+            raise Failure("closing while the host was stopped ended the program")
+        bring_back(d)
+
+
+def host_leaves(program):
+    """A watcher whose host leaves, as KDE's without its shell: closing hides while the host is there, ends after"""
+    with Desktop(tray="watcher") as d:
+        p = d.start_program(program)
+        window = wait_until(d.windows, 15, "the window")[0]
+        wait_until(lambda: len(icons(d)) == 1, 10, "the item listed")
+        close(d, window)
+        bus(d, "Activate", "{}")
+        wait_until(d.windows, 5, "the window back from a second start")
+        os.kill(watcher_process(d), signal.SIGUSR1)
+        wait_until(lambda: "<false>" in d.watcher("IsStatusNotifierHostRegistered"), 5, "the host to leave")
+        time.sleep(1)  # the program hears it from the watcher's signal, not from us
+        close(d, window)
+        ends(p, 0, "closing with no host left")
 
 
 def starts_at_once(program):
@@ -227,5 +275,5 @@ def starts_at_once(program):
 
 
 if __name__ == "__main__":
-    main([*per_host(icon_and_menu, "trayer", "xfce", "lxqt", "gnome"), *per_host(icon_kept, "trayer", "xfce"),
-          starts_at_once])
+    main([*per_host(icon_and_menu, "trayer", "xfce", "lxqt", "gnome"), *per_host(late_host, "trayer", "lxqt"),
+          *per_host(host_stalls, "xfce", "lxqt"), host_leaves, starts_at_once])
