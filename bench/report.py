@@ -221,6 +221,27 @@ def handlers_section(data, meta):
     return "\n".join(lines) + "\n"
 
 
+def close_section(data, meta):
+    if not data:
+        return ""
+    lines = ["### Close to hidden: the close box asked, to the window unmapped", "", context(meta).rstrip(), "",
+             "Each tray host with its process answering, and stopped (SIGSTOP) across the close. Goal: hidden "
+             "within 20 ms at the 95th percentile, and never ended by a close while a host shows the icon.", "",
+             "| build | host | host's process | hidden | median ms | 95th pct ms | ended the program | no answer in 5 s |",
+             "|---|---|---|---|---|---|---|---|"]
+    for label, hosts in data.items():
+        for host, modes in hosts.items():
+            for mode, runs in modes.items():
+                hidden = sorted(r["ms"] for r in runs if r["what"] == "hidden_ms")
+                ended = sum(r["what"] == "ended_ms" for r in runs)
+                pct = hidden[min(len(hidden) - 1, max(0, -(-95 * len(hidden) // 100) - 1))] if hidden else None
+                fmt = lambda v: "%.1f" % v if v is not None else "–"
+                lines.append("| %s | %s | %s | %d of %d | %s | %s | %d | %d |" % (
+                    label, host, mode, len(hidden), len(runs), fmt(hidden[len(hidden) // 2] if hidden else None),
+                    fmt(pct), ended, len(runs) - len(hidden) - ended))
+    return "\n".join(lines) + "\n"
+
+
 def main():
     directory, readme = sys.argv[1], sys.argv[2]
     meta = load(directory, "meta.json") or {}
@@ -229,6 +250,7 @@ def main():
         startup_section(load(directory, "startup.json"), meta.get("startup")),
         cue_section(load(directory, "cue.json"), meta.get("cue")),
         handlers_section(load(directory, "handlers.json"), meta.get("handlers")),
+        close_section(load(directory, "close.json"), meta.get("close")),
         END])
     text = open(readme).read() if os.path.exists(readme) else "# Benchmarks\n\n"
     if BEGIN in text and END in text:
