@@ -1,11 +1,14 @@
 #include "application.h"
 #include "form1.h"
+#include "language.h"
 #include "play_burp.h"
 #include "program_version.h"
 #include "session_instance.h"
 #include "startup_guard.h"
 #include "termination.h"
 #include "uncaught_failure.h"
+
+#include <QLocale>
 
 #include <optional>
 
@@ -25,6 +28,9 @@ int main(int argc, char* argv[]) {
     if (instance.claim() == hopsmeld::SessionInstance::Role::HandedOver)
         return 0; // the program already running shows its window instead
 
+    // Words in the session's language where there is a translation; numbers as LC_NUMERIC says.
+    hopsmeld::useLanguage(
+        hopsmeld::chooseLanguage(QLocale::system().uiLanguages(), hopsmeld::shippedLanguages()));
     hopsmeld::Form1 window;
     // The window as it was left, no sound.
     instance.onActivate([&window] { window.showForAnotherStart(); });
