@@ -8,8 +8,6 @@
 #include "termination.h"
 #include "uncaught_failure.h"
 
-#include <QLocale>
-
 #include <optional>
 
 int main(int argc, char* argv[]) {
@@ -29,8 +27,7 @@ int main(int argc, char* argv[]) {
         return 0; // the program already running shows its window instead
 
     // Words in the session's language where there is a translation; numbers as LC_NUMERIC says.
-    hopsmeld::useLanguage(
-        hopsmeld::chooseLanguage(QLocale::system().uiLanguages(), hopsmeld::shippedLanguages()));
+    hopsmeld::useLanguage(hopsmeld::sessionLanguage());
     hopsmeld::Form1 window;
     // The window as it was left, no sound.
     instance.onActivate([&window] { window.showForAnotherStart(); });

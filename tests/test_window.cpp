@@ -167,20 +167,24 @@ class WindowTest : public QObject {
         QVERIFY2(clipped.isEmpty(), qPrintable("clipped: " + clipped.join(" | ")));
     }
     void languageOfTheSession_data() {
-        QTest::addColumn<QStringList>("session"); // as Qt lists LANGUAGE, LC_ALL, LC_MESSAGES, LANG
+        QTest::addColumn<QString>("messages");      // LC_ALL, LC_MESSAGES or LANG
+        QTest::addColumn<QStringList>("preferred"); // as Qt lists LANGUAGE, else the messages
         QTest::addColumn<QString>("chosen");
-        QTest::newRow("German") << QStringList{"de-DE", "de"} << "de";
-        QTest::newRow("Austrian") << QStringList{"de-AT", "de"} << "de";
-        QTest::newRow("French, then German") << QStringList{"fr-FR", "fr", "de-DE"} << "de";
-        QTest::newRow("English, then German") << QStringList{"en-GB", "en", "de"} << "";
-        QTest::newRow("untranslated") << QStringList{"fr-FR", "fr"} << "";
-        QTest::newRow("C") << QStringList{"C"} << "";
-        QTest::newRow("a region of its own") << QStringList{"pt-BR", "pt"} << "pt_BR";
+        const QString de = "de_DE.UTF-8";
+        QTest::newRow("German") << de << QStringList{"de-DE", "de"} << "de";
+        QTest::newRow("Austrian") << "de_AT" << QStringList{"de-AT", "de"} << "de";
+        QTest::newRow("French, then German") << de << QStringList{"fr", "fr-FR", "de"} << "de";
+        QTest::newRow("English, then German") << de << QStringList{"en-GB", "en", "de"} << "";
+        QTest::newRow("untranslated") << "fr_FR" << QStringList{"fr-FR", "fr"} << "";
+        QTest::newRow("C, LANGUAGE=de") << "C.UTF-8" << QStringList{"de"} << "";
+        QTest::newRow("POSIX, LANGUAGE=de") << "POSIX" << QStringList{"de"} << "";
+        QTest::newRow("a region of its own") << "pt_BR" << QStringList{"pt-BR", "pt"} << "pt_BR";
     }
     void languageOfTheSession() {
-        QFETCH(QStringList, session);
+        QFETCH(QString, messages);
+        QFETCH(QStringList, preferred);
         QFETCH(QString, chosen);
-        QCOMPARE(chooseLanguage(session, {"de", "pt_BR"}), chosen);
+        QCOMPARE(chooseLanguage(messages, preferred, {"de", "pt_BR"}), chosen);
     }
     void namesAndTips() {
         const QStringList names = {"Enter Original Gravity", "Enter Final Gravity",
@@ -379,7 +383,6 @@ class WindowTest : public QObject {
         useLanguage("de"); // the page in the window's language
         w->mnuBeerGuide->trigger();
         QCOMPARE(viewer->windowTitle(), "Bierratgeber");
-        useLanguage(QString());
         // xdg-open stand-ins: one that takes the link, then one that finds no mail program.
         QTemporaryDir bin;
         QFile xdgOpen(bin.filePath("xdg-open"));

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 #include <memory>
@@ -28,8 +29,12 @@ Loaded& loaded() {
 
 } // namespace
 
-QString chooseLanguage(const QStringList& sessionLanguages, const QStringList& shipped) {
-    for (const QString& tag : sessionLanguages) {
+QString chooseLanguage(const QString& messages, const QStringList& preferred,
+                       const QStringList& shipped) {
+    if (messages.isEmpty() || messages == QLatin1String("POSIX") ||
+        messages.section(QLatin1Char('.'), 0, 0) == QLatin1String("C"))
+        return QString();
+    for (const QString& tag : preferred) {
         // "de-AT" is "de" unless Austrian German has a translation of its own.
         const QString full = QString(tag).replace(QLatin1Char('-'), QLatin1Char('_'));
         const QString language = tag.section(QLatin1Char('-'), 0, 0);
@@ -41,6 +46,14 @@ QString chooseLanguage(const QStringList& sessionLanguages, const QStringList& s
             return language;
     }
     return QString();
+}
+
+QString sessionLanguage() {
+    QString messages;
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        if (messages.isEmpty())
+            messages = qEnvironmentVariable(variable);
+    return chooseLanguage(messages, QLocale::system().uiLanguages(), shippedLanguages());
 }
 
 QStringList shippedLanguages() {

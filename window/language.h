@@ -8,9 +8,14 @@
 // words with decimal commas stay possible.
 namespace hopsmeld {
 
-// The first of the session's languages, in the order Qt lists them (LANGUAGE, then LC_ALL,
-// LC_MESSAGES or LANG), that is English or one of `shipped`; "" for English.
-QString chooseLanguage(const QStringList& sessionLanguages, const QStringList& shipped);
+// The first of the session's languages `preferred`, as Qt lists them (from LANGUAGE, else from
+// the messages locale), that is English or one of `shipped`; "" for English. A messages locale
+// (LC_ALL, LC_MESSAGES or LANG, the first set) of C or POSIX asks for the untranslated texts
+// whatever LANGUAGE says, as for every program translated with gettext.
+QString chooseLanguage(const QString& messages, const QStringList& preferred,
+                       const QStringList& shipped);
+// The same for this session and what lies beside the program.
+QString sessionLanguage();
 
 // The languages whose translation lies beside the program, as "de" or "pt_BR".
 QStringList shippedLanguages();
