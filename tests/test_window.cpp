@@ -52,8 +52,6 @@ class WindowTest : public QObject {
         open();
         QVERIFY(ran);
     }
-  private slots:
-    void init() { open(QString()); }
     void open(const QString& language) {
         QCursor::setPos(0, 0); // no hover highlight in the screenshots
         w.reset();
@@ -62,6 +60,8 @@ class WindowTest : public QObject {
         w->show();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
     }
+  private slots:
+    void init() { open(QString()); }
     void cleanup() {
         w.reset();
         useLanguage(QString());
@@ -151,10 +151,9 @@ class WindowTest : public QObject {
                               strip->style()->pixelMetric(QStyle::PM_TabBarTabHSpace) <=
                           strip->tabRect(i).width(),
                   strip->tabText(i));
-        for (QAction* entry : w->menuBar()->actions())
+        for (QAction* entry : w->menuBar()->actions()) // on one line
             check(w->menuBar()->rect().contains(w->menuBar()->actionGeometry(entry)) &&
-                      w->menuBar()->actionGeometry(entry).top() ==
-                          w->menuBar()->actionGeometry(w->mnuExit).top(),
+                      w->menuBar()->actionGeometry(entry).top() == 0,
                   entry->text());
         // A line edit scrolls only a text wider than it shows.
         w->SSTab1->setCurrentIndex(1);
@@ -170,14 +169,11 @@ class WindowTest : public QObject {
         QTest::addColumn<QString>("messages");      // LC_ALL, LC_MESSAGES or LANG
         QTest::addColumn<QStringList>("preferred"); // as Qt lists LANGUAGE, else the messages
         QTest::addColumn<QString>("chosen");
-        const QString de = "de_DE.UTF-8";
-        QTest::newRow("German") << de << QStringList{"de-DE", "de"} << "de";
         QTest::newRow("Austrian") << "de_AT" << QStringList{"de-AT", "de"} << "de";
-        QTest::newRow("French, then German") << de << QStringList{"fr", "fr-FR", "de"} << "de";
-        QTest::newRow("English, then German") << de << QStringList{"en-GB", "en", "de"} << "";
+        QTest::newRow("French, then German") << "fr_FR" << QStringList{"fr", "de"} << "de";
+        QTest::newRow("English, then German") << "de_DE" << QStringList{"en-GB", "de"} << "";
         QTest::newRow("untranslated") << "fr_FR" << QStringList{"fr-FR", "fr"} << "";
         QTest::newRow("C, LANGUAGE=de") << "C.UTF-8" << QStringList{"de"} << "";
-        QTest::newRow("POSIX, LANGUAGE=de") << "POSIX" << QStringList{"de"} << "";
         QTest::newRow("a region of its own") << "pt_BR" << QStringList{"pt-BR", "pt"} << "pt_BR";
     }
     void languageOfTheSession() {
