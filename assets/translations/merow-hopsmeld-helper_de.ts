@@ -128,7 +128,7 @@ Vielen Dank an einen Brauerkollegen für die Idee.</translation>
 
 To write to us, copy the address:
 %1</source>
-        <translation>Auf diesem Desktop ist kein E-Mail-Programm eingerichtet, das den E-Mail-Link öffnen kann.
+        <translation>Auf diesem Desktop ist kein E-Mail-Programm für den Link eingerichtet.
 
 Um uns zu schreiben, kopiere die Adresse:
 %1</translation>
