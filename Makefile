@@ -10,9 +10,14 @@ PROGRAM := $(BUILD_DIR)/bin/merow-hopsmeld-helper
 
 # Debian packages: what building needs, what the program needs at run time, and what the
 # tests start for themselves (a private X server, window manager, sound server, recorder).
-BUILD_PACKAGES := cmake make ninja-build g++ pkg-config qt6-base-dev libpulse-dev libsndfile1-dev \
-	libxcb1-dev libxcb-xfixes0-dev
+BUILD_PACKAGES := cmake make ninja-build g++ pkg-config qt6-base-dev libpulse-dev libsndfile1-dev
+# The X server's selection events, to know when an XEmbed tray comes and goes.
+BUILD_PACKAGES += libxcb1-dev libxcb-xfixes0-dev
+# Qt's Linguist tools (lupdate, lrelease) and their CMake functions, for the translations.
+BUILD_PACKAGES += qt6-l10n-tools qt6-tools-dev
 RUN_PACKAGES := libpulse0 libsndfile1 qt6-qpa-plugins fonts-liberation2
+# Qt's own texts (context menus, message box buttons) in the window's language.
+RUN_PACKAGES += qt6-translations-l10n
 # Qt's Wayland platform plugin, for `make run` in a Wayland session.
 RUN_PACKAGES += qt6-wayland
 TEST_PACKAGES := xvfb openbox trayer x11-utils xdotool pulseaudio pulseaudio-utils locales python3 \

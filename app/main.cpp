@@ -1,5 +1,6 @@
 #include "application.h"
 #include "form1.h"
+#include "language.h"
 #include "play_burp.h"
 #include "program_version.h"
 #include "session_instance.h"
@@ -25,6 +26,8 @@ int main(int argc, char* argv[]) {
     if (instance.claim() == hopsmeld::SessionInstance::Role::HandedOver)
         return 0; // the program already running shows its window instead
 
+    // Words in the session's language where there is a translation; numbers as LC_NUMERIC says.
+    hopsmeld::useLanguage(hopsmeld::sessionLanguage());
     hopsmeld::Form1 window;
     // The window as it was left, no sound.
     instance.onActivate([&window] { window.showForAnotherStart(); });

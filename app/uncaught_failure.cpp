@@ -23,7 +23,6 @@ std::atomic<void*> reserve = nullptr;
 
 // Made up front: once something has failed, the report builds as little as it can.
 const QString* title = nullptr;
-const QString* lead = nullptr;
 
 std::function<void()>* cleanUp = nullptr;
 std::atomic<bool> ending = false;
@@ -58,7 +57,10 @@ bool onUserInterfaceThread() {
 }
 
 void showMessage(const char* description) {
-    QMessageBox box(QMessageBox::Critical, *title, *lead + QString::fromLocal8Bit(description),
+    // In the window's language, looked up only now: the translation is loaded after this is set up.
+    const QString lead =
+        QCoreApplication::translate("UncaughtFailure", "An unexpected failure ends the program: ");
+    QMessageBox box(QMessageBox::Critical, *title, lead + QString::fromLocal8Bit(description),
                     QMessageBox::Ok);
     box.exec();
 }
@@ -70,7 +72,6 @@ void prepareUncaughtFailureReport() {
         return;
     reserve = std::malloc(kReserveBytes);
     title = new QString(QStringLiteral("Merow Hopsmeld Helper"));
-    lead = new QString(QStringLiteral("An unexpected failure ends the program: "));
     cleanUp = new std::function<void()>;
     std::set_terminate(onTerminate);
 }

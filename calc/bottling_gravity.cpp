@@ -6,11 +6,15 @@
 #include "display_format.h"
 #include "number_text.h"
 
+#include <QCoreApplication>
+
 namespace hopsmeld {
 
 namespace {
 
-const QString kCantConvert = QStringLiteral("Can't convert");
+QString cantConvert() {
+    return QCoreApplication::translate("BottlingGravity", "Can't convert");
+}
 
 double volumeToWeight(double volume) {
     return checkedDivide(volume, kVolumeFactor);
@@ -36,7 +40,7 @@ void BottlingGravity::mirror(TextBox& typed, TextBox& mirrored, Conversion toMir
             mirrored.setText(numberToText(toMirror(textToNumber(typed.text(), locale_)), locale_));
             mirrored.setText(formatText(mirrored.text(), DisplayPattern::TwoDecimals, locale_));
         },
-        [&] { mirrored.setText(kCantConvert); });
+        [&] { mirrored.setText(cantConvert()); });
 }
 
 void BottlingGravity::txt6Change() {

@@ -11,7 +11,8 @@ deb=$(echo "$dir"/*.deb)
 lintian --fail-on error,warning "$deb"
 dpkg-deb -x "$deb" "$dir/root"
 expected() {
-    printf '%s\n' usr/bin/$name usr/lib/$name/{$name,modules/hopsmeld-sound.so,Burp.wav,Hopsmeld.html,Beerhlp.html} \
+    printf '%s\n' usr/bin/$name usr/lib/$name/{$name,modules/hopsmeld-sound.so,Burp.wav} \
+        usr/lib/$name/{Hopsmeld,Beerhlp}{,_de}.html usr/lib/$name/translations/${name}_de.qm \
         usr/share/{applications/$id.desktop,metainfo/$id.metainfo.xml,man/man1/$name.1.gz} \
         usr/share/doc/$name/{copyright,changelog.gz} usr/share/icons/hicolor/scalable/apps/$id.svg
     for s in 16 22 24 32 48 64 128 256; do echo "usr/share/icons/hicolor/${s}x$s/apps/$id.png"; done
@@ -25,6 +26,7 @@ hardening-check --nocfprotection --nofortify "$dir/root/usr/lib/$name/modules/ho
 desktop-file-validate "$dir/root/usr/share/applications/$id.desktop"
 appstreamcli validate --no-net "$dir/root/usr/share/metainfo/$id.metainfo.xml"
 dpkg-deb -f "$deb" Depends | grep -q qt6-qpa-plugins # a plugin, which shlibdeps cannot see
-test "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland # Qt's plugin for Wayland sessions
+# Qt's plugin for Wayland sessions, Qt's own texts in the window's language
+test "$(dpkg-deb -f "$deb" Recommends)" = "qt6-wayland, qt6-translations-l10n"
 ! dpkg-deb -f "$deb" Depends | grep -qE 'libqt6multimedia|libav|gstreamer' # a burp needs no FFmpeg
 echo "the package is complete and clean"

@@ -1,8 +1,9 @@
 // The window in process, on a private X display with a notification area: how each tab looks
-// (against screenshots checked by eye), the keyboard, the strength boxes, hiding and clearing,
-// help, the mail link and the end of the session.
+// (against screenshots checked by eye) and whether every translation fits, the keyboard, the
+// strength boxes, hiding and clearing, help, the mail link and the end of the session.
 #include "form1.h"
 #include "help_viewer.h"
+#include "language.h"
 #include "termination.h"
 #include "test_main.h"
 
@@ -14,6 +15,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTextBrowser>
 #include <QtTest>
@@ -50,25 +52,38 @@ class WindowTest : public QObject {
         open();
         QVERIFY(ran);
     }
-  private slots:
-    void init() {
+    void open(const QString& language) {
         QCursor::setPos(0, 0); // no hover highlight in the screenshots
+        w.reset();
+        useLanguage(language);
         w = std::make_unique<Form1>();
         w->show();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
     }
-    void cleanup() { w.reset(); }
+  private slots:
+    void init() { open(QString()); }
+    void cleanup() {
+        w.reset();
+        useLanguage(QString());
+    }
 
     // Captions, positions, fonts and colours of every tab, against screenshots checked by eye at
     // 96 dpi with Liberation Sans; HOPSMELD_GOLDEN_UPDATE=1 writes new ones to look at.
     void looksAsDrawn_data() {
         QTest::addColumn<int>("tab");
-        int tab = 0;
-        for (const char* name : {"alcohol-content", "bottling-gravity", "about"})
-            QTest::newRow(name) << tab++;
+        QTest::addColumn<QString>("language");
+        for (const QString language : {"", "de"}) {
+            int tab = 0;
+            for (const QString name : {"alcohol-content", "bottling-gravity", "about"})
+                QTest::newRow(qPrintable(name + (language.isEmpty() ? "" : "-" + language)))
+                    << tab++ << language;
+        }
     }
     void looksAsDrawn() {
         QFETCH(int, tab);
+        QFETCH(QString, language);
+        if (!language.isEmpty())
+            open(language);
         w->SSTab1->setCurrentIndex(tab);
         w->focusWidget()->clearFocus(); // no caret, which blinks
         const QImage shot = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -82,6 +97,90 @@ class WindowTest : public QObject {
         if (!same)
             shot.save(QStringLiteral("%1-seen.png").arg(QTest::currentDataTag()));
         QVERIFY2(same, "differs from the screenshot; see *-seen.png in the test's folder");
+    }
+    // Every text of every language shown in its control whole, laid out by the window's fonts and
+    // style: a label's within the part of its box no other control covers, on no more lines than
+    // the box shows; a button's on its face; a tab's in its tab; the menu bar on one line; a box's
+    // message without scrolling. Also run at 1.5 and 2.
+    void textsFit_data() {
+        QTest::addColumn<QString>("language");
+        for (const QString& language : QStringList{""} + shippedLanguages())
+            QTest::newRow(language.isEmpty() ? "en" : qPrintable(language)) << language;
+    }
+    void textsFit() {
+        QFETCH(QString, language);
+        open(language);
+        QStringList clipped;
+        auto check = [&](bool fits, const QString& what) {
+            if (!fits)
+                clipped << what;
+        };
+        for (int tab = 0; tab < w->SSTab1->tabBar()->count(); ++tab) {
+            w->SSTab1->setCurrentIndex(tab);
+            for (QLabel* label : w->findChildren<QLabel*>()) {
+                if (!label->isVisible())
+                    continue;
+                const QRectF text =
+                    QFontMetricsF(label->font())
+                        .boundingRect(label->contentsRect(), Qt::TextWordWrap | label->alignment(),
+                                      label->text());
+                bool fits = QRectF(label->rect()).contains(text);
+                // Nor under a control drawn over it.
+                const QObjectList& siblings = label->parent()->children();
+                for (qsizetype i = siblings.indexOf(label) + 1; i < siblings.size(); ++i)
+                    if (auto* above = qobject_cast<QWidget*>(siblings[i]);
+                        above && above->isVisible())
+                        fits = fits &&
+                               !QRectF(above->geometry()).intersects(text.translated(label->pos()));
+                check(fits, label->text());
+            }
+        }
+        for (QPushButton* button : w->findChildren<QPushButton*>()) {
+            QStyleOptionButton face;
+            face.initFrom(button);
+            const QRect room =
+                button->style()->subElementRect(QStyle::SE_PushButtonContents, &face);
+            check(button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width() <=
+                      room.width(),
+                  button->text());
+        }
+        QTabBar* strip = w->SSTab1->tabBar();
+        for (int i = 0; i < strip->count(); ++i)
+            check(strip->tabRect(i).left() >= 0 && strip->tabRect(i).right() < strip->width() &&
+                      strip->fontMetrics().horizontalAdvance(strip->tabText(i)) +
+                              strip->style()->pixelMetric(QStyle::PM_TabBarTabHSpace) <=
+                          strip->tabRect(i).width(),
+                  strip->tabText(i));
+        for (QAction* entry : w->menuBar()->actions()) // on one line
+            check(w->menuBar()->rect().contains(w->menuBar()->actionGeometry(entry)) &&
+                      w->menuBar()->actionGeometry(entry).top() == 0,
+                  entry->text());
+        // A line edit scrolls only a text wider than it shows.
+        w->SSTab1->setCurrentIndex(1);
+        QTest::keyClicks(w->txt6, "x");
+        w->txt6->clearFocus();
+        w->txt7->setCursorPosition(0);
+        const QImage start = w->txt7->grab().toImage();
+        w->txt7->end(false);
+        check(w->txt7->grab().toImage() == start, w->txt7->text());
+        QVERIFY2(clipped.isEmpty(), qPrintable("clipped: " + clipped.join(" | ")));
+    }
+    void languageOfTheSession_data() {
+        QTest::addColumn<QString>("messages");      // LC_ALL, LC_MESSAGES or LANG
+        QTest::addColumn<QStringList>("preferred"); // as Qt lists LANGUAGE, else the messages
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("Austrian") << "de_AT" << QStringList{"de-AT", "de"} << "de";
+        QTest::newRow("French, then German") << "fr_FR" << QStringList{"fr", "de"} << "de";
+        QTest::newRow("English, then German") << "de_DE" << QStringList{"en-GB", "de"} << "";
+        QTest::newRow("untranslated") << "fr_FR" << QStringList{"fr-FR", "fr"} << "";
+        QTest::newRow("C, LANGUAGE=de") << "C.UTF-8" << QStringList{"de"} << "";
+        QTest::newRow("a region of its own") << "pt_BR" << QStringList{"pt-BR", "pt"} << "pt_BR";
+    }
+    void languageOfTheSession() {
+        QFETCH(QString, messages);
+        QFETCH(QStringList, preferred);
+        QFETCH(QString, chosen);
+        QCOMPARE(chooseLanguage(messages, preferred, {"de", "pt_BR"}), chosen);
     }
     void namesAndTips() {
         const QStringList names = {"Enter Original Gravity", "Enter Final Gravity",
@@ -277,6 +376,9 @@ class WindowTest : public QObject {
         QVERIFY(w->screen()->availableGeometry().contains(viewer->frameGeometry()));
         QTest::keyClick(viewer->browser(), Qt::Key_Escape);
         QVERIFY(!viewer->isVisible());
+        useLanguage("de"); // the page in the window's language
+        w->mnuBeerGuide->trigger();
+        QCOMPARE(viewer->windowTitle(), "Bierratgeber");
         // xdg-open stand-ins: one that takes the link, then one that finds no mail program.
         QTemporaryDir bin;
         QFile xdgOpen(bin.filePath("xdg-open"));

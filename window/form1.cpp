@@ -6,6 +6,7 @@
 #include "label_colours.h"
 #include "play_burp.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QIcon>
@@ -88,6 +89,7 @@ Form1::Form1(QWidget* parent)
     Cmd4 = control<QPushButton>(controls, "Cmd4");
     Cmd5 = control<QPushButton>(controls, "Cmd5");
     Lbl12 = control<ClickLabel>(controls, "Lbl12");
+    control<QLabel>(controls, "Label8")->setText(layout::versionText());
     control<QLabel>(controls, "Label9")->setText(layout::aboutText());
     Lbl12->setText(layout::contactAddress());
     Lbl12->setCursor(QCursor(png(QStringLiteral(":/art/hand-pointer.png")), 12, 1));
@@ -115,24 +117,27 @@ Form1::~Form1() = default;
 
 void Form1::buildMenus() {
     // The bar's entries are commands themselves; nothing drops down.
-    mnuExit = menuBar()->addAction(QStringLiteral("&Exit"));
-    mnuHelp = menuBar()->addAction(QStringLiteral("&Help"));
-    mnuBeerGuide = menuBar()->addAction(QStringLiteral("&Beer Guide"));
+    mnuExit = menuBar()->addAction(QCoreApplication::translate("MenuBar", "&Exit"));
+    mnuHelp = menuBar()->addAction(QCoreApplication::translate("MenuBar", "&Help"));
+    mnuBeerGuide = menuBar()->addAction(QCoreApplication::translate("MenuBar", "&Beer Guide"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     mnuBeerGuide->setObjectName(QStringLiteral("mnuBeerGuide"));
 
-    // Alt+E: the menu bar's "&Exit" and the button's would share it, and Qt runs neither of two
-    // equal shortcuts. The menu keeps it, as menus take their access keys first on the desktop
-    // this window comes from; the button keeps its underline and its click.
-    Cmd3->setShortcut(QKeySequence());
+    // Alt+E in English: the menu bar's "&Exit" and the button's would share it, and Qt runs
+    // neither of two equal shortcuts. The menu keeps it, as menus take their access keys first on
+    // the desktop this window comes from; the button keeps its underline and its click. A
+    // translation that gives the button a key of its own keeps it.
+    if (QKeySequence::mnemonic(Cmd3->text()) == QKeySequence::mnemonic(mnuExit->text()))
+        Cmd3->setShortcut(QKeySequence());
 
     // Never in the bar: popped up by the tray icon.
     mnuSystemtray = new QMenu(QStringLiteral("Systemtray"), this);
     mnuSystemtray->setObjectName(QStringLiteral("mnuSystemtray"));
-    mnuOp = mnuSystemtray->addAction(QStringLiteral("&Open Hopsmeld Helper"));
+    mnuOp =
+        mnuSystemtray->addAction(QCoreApplication::translate("TrayMenu", "&Open Hopsmeld Helper"));
     mnusep = mnuSystemtray->addSeparator();
-    mnuExt = mnuSystemtray->addAction(QStringLiteral("&Exit"));
+    mnuExt = mnuSystemtray->addAction(QCoreApplication::translate("TrayMenu", "&Exit"));
     mnuOp->setObjectName(QStringLiteral("mnuOp"));
     mnusep->setObjectName(QStringLiteral("mnusep"));
     mnuExt->setObjectName(QStringLiteral("mnuExt"));

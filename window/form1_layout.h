@@ -19,7 +19,7 @@ struct Control {
     Kind kind;
     const char* container; // "Form1", "SSTab1" or "Frame2"
     int tab;               // the tab of SSTab1 the control sits on; -1 when not on a tab
-    const char* caption;   // "&" marks the access key
+    const char* caption;   // "&" marks the access key; translated in the context "Form1"
     const char* tooltip;   // nullptr: none
     int left, top, width, height;
     int tabIndex;
@@ -44,6 +44,8 @@ QStringList tabCaptions();
 std::span<const Control> controls();
 const Control* find(const char* name);
 
+// Captions and tooltips above are the English source texts: the window shows them translated.
+QString versionText();
 QString aboutText();
 QString contactAddress();
 

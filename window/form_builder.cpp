@@ -4,6 +4,7 @@
 #include "form1_layout.h"
 #include "tab_control.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QFrame>
 #include <QLineEdit>
@@ -33,8 +34,13 @@ QFont fontFor(const Control& control, const QFont& windowFont) {
     return font;
 }
 
+// A caption or tooltip of the table in the window's language.
+QString translated(const char* text) {
+    return *text ? QCoreApplication::translate("Form1", text) : QString();
+}
+
 QWidget* create(const Control& control, QWidget* parent) {
-    const QString caption = QString::fromUtf8(control.caption);
+    const QString caption = translated(control.caption);
     switch (control.kind) {
     case Kind::TabControl:
         return new TabControl(layout::tabCaptions(), pixels(layout::kTabStripHeight), parent);
@@ -72,7 +78,7 @@ void style(QWidget* widget, const Control& control) {
                         pixels(control.height));
     widget->setFont(fontFor(control, widget->font()));
     if (control.tooltip)
-        widget->setToolTip(QString::fromUtf8(control.tooltip));
+        widget->setToolTip(translated(control.tooltip));
 }
 
 // How much of a label's box, from its left edge, no text box or button on its tab covers.
@@ -150,11 +156,12 @@ ControlMap buildControls(QWidget* clientArea) {
             fitCaption(static_cast<QLabel*>(widget), uncoveredWidth(control));
         if (control.labelledBy) {
             const Control* label = layout::find(control.labelledBy);
-            widget->setAccessibleName(QString::fromUtf8(label->caption).trimmed());
+            widget->setAccessibleName(translated(label->caption).trimmed());
             static_cast<QLabel*>(controls.value(QString::fromUtf8(label->name)))->setBuddy(widget);
         }
         if (control.result)
-            widget->setAccessibleDescription(QStringLiteral("Result, written by Calculate"));
+            widget->setAccessibleDescription(
+                QCoreApplication::translate("Form1", "Result, written by Calculate"));
     }
     setTabOrder(controls);
     return controls;

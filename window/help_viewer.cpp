@@ -1,6 +1,7 @@
 #include "help_viewer.h"
 
 #include "help_colours.h"
+#include "language.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -21,10 +22,14 @@ constexpr QSize kPreferredSize(640, 720);
 } // namespace
 
 QString helpDocumentPath(const QString& helpFile) {
-    // Only the bare name counts, as it would for a help viewer searching its own places.
-    const QString base = QFileInfo(helpFile).completeBaseName();
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + base +
-           QStringLiteral(".html");
+    // Only the bare name counts, as it would for a help viewer searching its own places. The
+    // page in the window's language, "Hopsmeld_de.html", where there is one.
+    const QString base = QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                         QFileInfo(helpFile).completeBaseName();
+    const QString translated = base + QLatin1Char('_') + languageInUse() + QStringLiteral(".html");
+    if (!languageInUse().isEmpty() && QFileInfo(translated).isFile())
+        return translated;
+    return base + QStringLiteral(".html");
 }
 
 HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser) {
@@ -38,7 +43,7 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window), browser_(
     resize(kPreferredSize);
     connect(browser_, &QTextBrowser::sourceChanged, this, [this] {
         const QString title = browser_->documentTitle();
-        setWindowTitle(title.isEmpty() ? QStringLiteral("Help") : title);
+        setWindowTitle(title.isEmpty() ? QCoreApplication::translate("HelpViewer", "Help") : title);
     });
     new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 }
@@ -75,12 +80,14 @@ void HelpViewer::load() {
         browser_->reload(); // the same file again: still from its start
     } else {
         browser_->clearHistory();
-        browser_->setHtml(
-            QStringLiteral("<h2>Cannot find the help file</h2>"
-                           "<p>The help file <b>%1</b> was not found.</p>"
-                           "<p>It should be beside the program, as <code>%2</code>.</p>")
-                .arg(shownFile_.toHtmlEscaped(), path.toHtmlEscaped()));
-        setWindowTitle(QStringLiteral("Help: cannot find %1").arg(shownFile_));
+        browser_->setHtml(QCoreApplication::translate(
+                              "HelpViewer",
+                              "<h2>Cannot find the help file</h2>"
+                              "<p>The help file <b>%1</b> was not found.</p>"
+                              "<p>It should be beside the program, as <code>%2</code>.</p>")
+                              .arg(shownFile_.toHtmlEscaped(), path.toHtmlEscaped()));
+        setWindowTitle(
+            QCoreApplication::translate("HelpViewer", "Help: cannot find %1").arg(shownFile_));
     }
     makeReadable(*browser_->document(), palette());
 }

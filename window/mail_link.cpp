@@ -1,5 +1,6 @@
 #include "mail_link.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QProcess>
@@ -12,9 +13,10 @@ namespace {
 
 void showNoMailProgram(const QString& address, QWidget* window) {
     auto* box = new QMessageBox(
-        QMessageBox::Information, QStringLiteral("Send e-mail"),
-        QStringLiteral("This desktop has no mail program set up to open the e-mail link.\n\n"
-                       "To write to us, copy the address:\n%1")
+        QMessageBox::Information, QCoreApplication::translate("MailLink", "Send e-mail"),
+        QCoreApplication::translate("MailLink",
+                                    "This desktop has no mail program set up to open the e-mail "
+                                    "link.\n\nTo write to us, copy the address:\n%1")
             .arg(address),
         QMessageBox::Ok, window);
     box->setObjectName(QStringLiteral("NoMailProgram"));
