@@ -10,7 +10,7 @@ PROGRAM := $(BUILD_DIR)/bin/merow-hopsmeld-helper
 
 # Debian packages: what building needs, what the program needs at run time, and what the
 # tests start for themselves (a private X server, window manager, sound server, recorder).
-BUILD_PACKAGES := cmake make ninja-build g++ pkg-config qt6-base-dev libpulse-dev libsndfile1-dev
+BUILD_PACKAGES := cmake make ninja-build g++ pkg-config qt6-base-dev libpulse-dev libsndfile1-dev libxcb1-dev
 RUN_PACKAGES := libpulse0 libsndfile1 qt6-qpa-plugins fonts-liberation2
 # Qt's Wayland platform plugin, for `make run` in a Wayland session.
 RUN_PACKAGES += qt6-wayland

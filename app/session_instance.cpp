@@ -4,6 +4,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QGuiApplication>
 
 #include <cstdio>
 
@@ -11,8 +12,6 @@ namespace hopsmeld {
 
 namespace {
 
-const QString kName = QStringLiteral("org.example.HopsmeldHelper");
-const QString kPath = QStringLiteral("/org/example/HopsmeldHelper");
 const QString kInterface = QStringLiteral("org.freedesktop.Application");
 
 // Long enough for a running program that is busy starting up or showing a message box (both
@@ -34,6 +33,9 @@ QVariantMap platformData() {
 } // namespace
 
 SessionInstance::Role SessionInstance::claim() {
+    const QString kName = QGuiApplication::desktopFileName();
+    const QString kPath =
+        QLatin1Char('/') + QString(kName).replace(QLatin1Char('.'), QLatin1Char('/'));
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return Role::Alone;
@@ -71,9 +73,9 @@ SessionInstance::Role SessionInstance::claim() {
     return Role::Alone;
 }
 
-void SessionInstance::Activate(const QVariantMap&) {
+void SessionInstance::Activate(const QVariantMap& platformData) {
     if (activate_)
-        activate_();
+        activate_(platformData);
 }
 
 // The program opens no files; a desktop that asks it to is asking for its window.
