@@ -17,6 +17,7 @@ int main(int argc, char* argv[]) {
     // The desktop entry's id: the Wayland app id, and the name on the session bus.
     QApplication::setDesktopFileName(QStringLiteral(HOPSMELD_ID));
     hopsmeld::answerHelpOrVersion(argc, argv);
+    const QVariantMap launch = hopsmeld::SessionInstance::platformDataOfThisStart();
     // The menu bar stays in the window, where its three commands are laid out, also on desktops
     // with a global menu; and no one need be asked about one on the session bus.
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
@@ -27,7 +28,7 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     hopsmeld::SessionInstance instance;
-    if (instance.claim() == hopsmeld::SessionInstance::Role::HandedOver)
+    if (instance.claim(launch) == hopsmeld::SessionInstance::Role::HandedOver)
         return 0; // the program already running shows its window instead
 
     hopsmeld::Form1 window;

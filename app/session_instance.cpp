@@ -18,8 +18,9 @@ const QString kInterface = QStringLiteral("org.freedesktop.Application");
 // answer from their event loop), short enough not to leave a start hanging on one that hangs.
 constexpr int kAnswerMilliseconds = 10000;
 
-// Platform data the desktop gave this start, passed on so the running program may use it.
-QVariantMap platformData() {
+} // namespace
+
+QVariantMap SessionInstance::platformDataOfThisStart() {
     QVariantMap data;
     const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");
     if (!startupId.isEmpty())
@@ -30,9 +31,7 @@ QVariantMap platformData() {
     return data;
 }
 
-} // namespace
-
-SessionInstance::Role SessionInstance::claim() {
+SessionInstance::Role SessionInstance::claim(const QVariantMap& platformData) {
     const QString kName = QGuiApplication::desktopFileName();
     const QString kPath =
         QLatin1Char('/') + QString(kName).replace(QLatin1Char('.'), QLatin1Char('/'));
@@ -57,7 +56,7 @@ SessionInstance::Role SessionInstance::claim() {
             return Role::First;
         QDBusMessage call =
             QDBusMessage::createMethodCall(kName, kPath, kInterface, QStringLiteral("Activate"));
-        call << platformData();
+        call << platformData;
         const QDBusMessage reply = bus.call(call, QDBus::Block, kAnswerMilliseconds);
         if (reply.type() == QDBusMessage::ReplyMessage)
             return Role::HandedOver;

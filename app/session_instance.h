@@ -23,8 +23,12 @@ class SessionInstance : public QObject, protected QDBusContext {
         HandedOver // the running program was activated; this start ends
     };
 
+    // What the launcher gave this start, to pass on. Read before the application object is made:
+    // Qt's X11 plugin takes DESKTOP_STARTUP_ID out of the environment.
+    static QVariantMap platformDataOfThisStart();
+
     // Before the window is made: a start that hands over never shows one.
-    Role claim();
+    Role claim(const QVariantMap& platformData);
     // Called with the platform data of the start that asked.
     void onActivate(std::function<void(const QVariantMap&)> activate) {
         activate_ = std::move(activate);
