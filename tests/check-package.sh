@@ -25,6 +25,10 @@ hardening-check --nocfprotection --nofortify "$dir/root/usr/lib/$name/modules/ho
 desktop-file-validate "$dir/root/usr/share/applications/$id.desktop"
 appstreamcli validate --no-net "$dir/root/usr/share/metainfo/$id.metainfo.xml"
 dpkg-deb -f "$deb" Depends | grep -q qt6-qpa-plugins # a plugin, which shlibdeps cannot see
+dpkg-deb -f "$deb" Depends | grep -q xdg-utils # xdg-open, started for the e-mail link
+contact=$(dpkg-deb -f "$deb" Maintainer | sed 's/.*<\(.*\)>/\1/') # the About tab's, as its test says
+test "$contact" = hopsmeld-helper@example.org
+grep -q "<update_contact>$contact</update_contact>" "$dir/root/usr/share/metainfo/$id.metainfo.xml"
 test "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland # Qt's plugin for Wayland sessions
 ! dpkg-deb -f "$deb" Depends | grep -qE 'libqt6multimedia|libav|gstreamer' # a burp needs no FFmpeg
 echo "the package is complete and clean"
