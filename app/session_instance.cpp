@@ -4,6 +4,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QGuiApplication>
 
 #include <cstdio>
 
@@ -11,16 +12,15 @@ namespace hopsmeld {
 
 namespace {
 
-const QString kName = QStringLiteral("org.example.HopsmeldHelper");
-const QString kPath = QStringLiteral("/org/example/HopsmeldHelper");
 const QString kInterface = QStringLiteral("org.freedesktop.Application");
 
 // Long enough for a running program that is busy starting up or showing a message box (both
 // answer from their event loop), short enough not to leave a start hanging on one that hangs.
 constexpr int kAnswerMilliseconds = 10000;
 
-// Platform data the desktop gave this start, passed on so the running program may use it.
-QVariantMap platformData() {
+} // namespace
+
+QVariantMap SessionInstance::platformDataOfThisStart() {
     QVariantMap data;
     const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");
     if (!startupId.isEmpty())
@@ -31,9 +31,10 @@ QVariantMap platformData() {
     return data;
 }
 
-} // namespace
-
-SessionInstance::Role SessionInstance::claim() {
+SessionInstance::Role SessionInstance::claim(const QVariantMap& platformData) {
+    const QString kName = QGuiApplication::desktopFileName();
+    const QString kPath =
+        QLatin1Char('/') + QString(kName).replace(QLatin1Char('.'), QLatin1Char('/'));
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return Role::Alone;
@@ -55,7 +56,7 @@ SessionInstance::Role SessionInstance::claim() {
             return Role::First;
         QDBusMessage call =
             QDBusMessage::createMethodCall(kName, kPath, kInterface, QStringLiteral("Activate"));
-        call << platformData();
+        call << platformData;
         const QDBusMessage reply = bus.call(call, QDBus::Block, kAnswerMilliseconds);
         if (reply.type() == QDBusMessage::ReplyMessage)
             return Role::HandedOver;
@@ -71,9 +72,9 @@ SessionInstance::Role SessionInstance::claim() {
     return Role::Alone;
 }
 
-void SessionInstance::Activate(const QVariantMap&) {
+void SessionInstance::Activate(const QVariantMap& platformData) {
     if (activate_)
-        activate_();
+        activate_(platformData);
 }
 
 // The program opens no files; a desktop that asks it to is asking for its window.

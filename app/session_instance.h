@@ -6,10 +6,10 @@
 
 #include <functional>
 
-// One program per desktop session. The first start takes the name org.example.HopsmeldHelper on
+// One program per desktop session. The first start takes the desktop entry's id as its name on
 // the session bus and answers org.freedesktop.Application there; a later start asks it to
-// activate, which brings its window back, and ends. Without a session bus every start runs on
-// its own.
+// activate, passing on what its launcher gave it, which brings the window back, and ends.
+// Without a session bus every start runs on its own.
 namespace hopsmeld {
 
 class SessionInstance : public QObject, protected QDBusContext {
@@ -23,9 +23,16 @@ class SessionInstance : public QObject, protected QDBusContext {
         HandedOver // the running program was activated; this start ends
     };
 
+    // What the launcher gave this start, to pass on. Read before the application object is made:
+    // Qt's X11 plugin takes DESKTOP_STARTUP_ID out of the environment.
+    static QVariantMap platformDataOfThisStart();
+
     // Before the window is made: a start that hands over never shows one.
-    Role claim();
-    void onActivate(std::function<void()> activate) { activate_ = std::move(activate); }
+    Role claim(const QVariantMap& platformData);
+    // Called with the platform data of the start that asked.
+    void onActivate(std::function<void(const QVariantMap&)> activate) {
+        activate_ = std::move(activate);
+    }
 
   public slots:
     Q_SCRIPTABLE void Activate(const QVariantMap& platformData);
@@ -34,7 +41,7 @@ class SessionInstance : public QObject, protected QDBusContext {
                                      const QVariantMap& platformData);
 
   private:
-    std::function<void()> activate_;
+    std::function<void(const QVariantMap&)> activate_;
 };
 
 } // namespace hopsmeld

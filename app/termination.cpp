@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -15,9 +16,13 @@ namespace {
 int signalPipe[2] = {-1, -1};
 
 // A signal handler may do next to nothing: it writes one byte, the event loop does the rest.
+// The socket never blocks (a full one already holds a byte that ends the program), and errno
+// is left as the interrupted code had it.
 void onSignal(int) {
+    const int savedErrno = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
+    errno = savedErrno;
 }
 
 // The session manager's "die" arrives as a Quit event, and quit() would ask the window to close
@@ -43,7 +48,7 @@ class SessionEndFilter : public QObject {
 } // namespace
 
 void endOnTerminationSignals(std::function<void()> end) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0)
         return;
     auto* notifier =
         new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, QCoreApplication::instance());

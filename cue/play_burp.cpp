@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include <cerrno>
+#include <cstdio>
 #include <dlfcn.h>
 #include <future>
 #include <string>
@@ -20,17 +22,23 @@ struct Module {
     sound_module::DeleteCue deleteCue = nullptr;
 };
 
+// A module that cannot be loaded says why, once: every cue is silent from then on.
 Module load(const std::string& path) {
     // Never unloaded: the cue lives until the process ends.
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
+    if (!handle) {
+        std::fprintf(stderr, "%s: no sound cue: %s\n", program_invocation_short_name, dlerror());
         return {};
+    }
     Module module{
         reinterpret_cast<sound_module::NewCue>(dlsym(handle, sound_module::kNewCue)),
         reinterpret_cast<sound_module::PlayCue>(dlsym(handle, sound_module::kPlayCue)),
         reinterpret_cast<sound_module::DeleteCue>(dlsym(handle, sound_module::kDeleteCue))};
-    if (!module.newCue || !module.playCue || !module.deleteCue)
+    if (!module.newCue || !module.playCue || !module.deleteCue) {
+        std::fprintf(stderr, "%s: no sound cue: %s is not the program's sound module\n",
+                     program_invocation_short_name, path.c_str());
         return {};
+    }
     return module;
 }
 

@@ -4,9 +4,31 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <optional>
 
 namespace hopsmeld {
+
+namespace {
+
+// A silent cue says why on standard error, once per kind of failure for the life of the program:
+// not in a box, and not again on every calculation.
+enum class Failure { File, Server };
+
+void sayOnce(Failure kind, const std::string& what) {
+    static std::atomic<bool> said[2];
+    if (!said[static_cast<int>(kind)].exchange(true))
+        std::fprintf(stderr, "%s: no sound cue: %s\n", program_invocation_short_name, what.c_str());
+}
+
+void serverRefused(pa_context* context) {
+    sayOnce(Failure::Server,
+            std::string("the sound server refused: ") + pa_strerror(pa_context_errno(context)));
+}
+
+} // namespace
 
 // The connection and the one playing stream. Everything in here runs either with the main
 // loop's lock held or on the main loop's own thread, which holds it while calling back.
@@ -69,8 +91,10 @@ struct SoundCue::Player {
             return;
         pa_context_set_state_callback(context, onContextState, this);
         // Never start a sound server of our own for a burp.
-        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+            serverRefused(context);
             dropContext();
+        }
     }
 
     void dropContext() {
@@ -89,6 +113,8 @@ struct SoundCue::Player {
             player->startStream(std::move(*player->waiting));
             player->waiting.reset();
         } else if (!PA_CONTEXT_IS_GOOD(state)) {
+            if (state == PA_CONTEXT_FAILED)
+                serverRefused(c);
             player->waiting.reset();
             player->stopStream();
         }
@@ -126,8 +152,11 @@ struct SoundCue::Player {
 
     static void onStreamState(pa_stream* s, void* self) {
         auto* player = static_cast<Player*>(self);
-        if (s == player->stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(s)))
+        if (s == player->stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(s))) {
+            if (pa_stream_get_state(s) == PA_STREAM_FAILED)
+                serverRefused(player->context);
             player->stopStream();
+        }
     }
 
     // The server asks for more: hand over what is left of the clip, then let it play out and
@@ -165,7 +194,10 @@ SoundCue::SoundCue(std::string path, std::string applicationName)
 SoundCue::~SoundCue() = default;
 
 void SoundCue::play() {
-    std::optional<SoundClip> clip = readWavFile(path_);
+    std::string why;
+    std::optional<SoundClip> clip = readWavFile(path_, why);
+    if (!clip)
+        sayOnce(Failure::File, path_ + ": " + why);
     if (!player_) {
         if (!clip)
             return; // no file, no reason to reach for the sound server yet

@@ -22,11 +22,13 @@ bool isWav(int format) {
 
 } // namespace
 
-std::optional<SoundClip> readWavFile(const std::string& path) {
+std::optional<SoundClip> readWavFile(const std::string& path, std::string& why) {
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file)
+    if (!file) {
+        why = sf_strerror(nullptr);
         return std::nullopt;
+    }
     SoundClip clip;
     clip.sampleFormat.format = PA_SAMPLE_S16NE;
     clip.sampleFormat.rate = static_cast<std::uint32_t>(info.samplerate);
@@ -42,8 +44,12 @@ std::optional<SoundClip> readWavFile(const std::string& path) {
             static_cast<std::size_t>(std::max<sf_count_t>(read, 0) * info.channels));
     }
     sf_close(file);
-    if (clip.samples.empty())
+    if (clip.samples.empty()) {
+        why = !isWav(info.format) ? "not a WAV file"
+              : usable            ? "its samples cannot be read"
+                                  : "no playable sound of at most 30 s in it";
         return std::nullopt;
+    }
     return clip;
 }
 

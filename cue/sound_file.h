@@ -15,7 +15,7 @@ struct SoundClip {
     std::vector<std::int16_t> samples; // interleaved, whole frames
 };
 
-// Nothing for a file that is missing, unreadable, not a WAV file or empty.
-std::optional<SoundClip> readWavFile(const std::string& path);
+// Nothing for a file that is missing, unreadable, not a WAV file or empty; then `why` says which.
+std::optional<SoundClip> readWavFile(const std::string& path, std::string& why);
 
 } // namespace hopsmeld

@@ -26,6 +26,10 @@ hardening-check --nocfprotection --nofortify "$dir/root/usr/lib/$name/modules/ho
 desktop-file-validate "$dir/root/usr/share/applications/$id.desktop"
 appstreamcli validate --no-net "$dir/root/usr/share/metainfo/$id.metainfo.xml"
 dpkg-deb -f "$deb" Depends | grep -q qt6-qpa-plugins # a plugin, which shlibdeps cannot see
+dpkg-deb -f "$deb" Depends | grep -q xdg-utils # xdg-open, started for the e-mail link
+contact=$(dpkg-deb -f "$deb" Maintainer | sed 's/.*<\(.*\)>/\1/') # the About tab's, as its test says
+test "$contact" = hopsmeld-helper@example.org
+grep -q "<update_contact>$contact</update_contact>" "$dir/root/usr/share/metainfo/$id.metainfo.xml"
 # Qt's plugin for Wayland sessions, Qt's own texts in the window's language
 test "$(dpkg-deb -f "$deb" Recommends)" = "qt6-wayland, qt6-translations-l10n"
 ! dpkg-deb -f "$deb" Depends | grep -qE 'libqt6multimedia|libav|gstreamer' # a burp needs no FFmpeg

@@ -12,3 +12,8 @@ if git grep -nIE "(^|[^0-9.])($forms)([^0-9]|$)" -- . ':!CMakeLists.txt' ':!benc
     echo "FAIL: the version written by hand"
     exit 1
 fi
+# So is the one contact address (About tab, help, package, metadata); tests name it to check it.
+if git grep -nIE '[[:alnum:]._-]+@[[:alnum:]-]+\.[[:alnum:].-]+' -- . ':!CMakeLists.txt' ':!tests'; then
+    echo "FAIL: an e-mail address written by hand"
+    exit 1
+fi

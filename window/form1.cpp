@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "alt_chord_filter.h"
 #include "error_message.h"
 #include "form1_layout.h"
 #include "form_builder.h"
@@ -98,8 +99,11 @@ Form1::Form1(QWidget* parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     QLineEdit* edits[] = {txt1, txt2, txt3, txt4, txt5, txt6, txt7, txt8};
-    for (size_t i = 0; i < boxes_.size(); ++i)
+    auto* altChords = new AltChordFilter(this);
+    for (size_t i = 0; i < boxes_.size(); ++i) {
         boxes_[i] = std::make_unique<LineEditBox>(edits[i]);
+        edits[i]->installEventFilter(altChords);
+    }
     const QLocale locale = QLocale::system();
     CalcHost& host = *this;
     alcoholContent_ = std::make_unique<AlcoholContent>(

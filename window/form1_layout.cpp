@@ -92,7 +92,7 @@ QString aboutText() {
 }
 
 QString contactAddress() {
-    return QStringLiteral("hopsmeld-helper@example.org");
+    return QStringLiteral(HOPSMELD_CONTACT);
 }
 
 } // namespace hopsmeld::layout

@@ -24,15 +24,18 @@ TabControl::TabControl(const QStringList& captions, int stripHeight, QWidget* pa
 
     // Ctrl+Tab and Ctrl+PgDn to the next tab, with Shift or PgUp back, wherever the focus is in
     // the window, as in tabbed windows on every desktop; round from the last tab to the first.
+    // Shift+Tab comes as Backtab: from X with Shift spent on it (Ctrl+Backtab), from Qt's own
+    // key events with Shift still held.
     const struct {
-        QKeyCombination keys;
+        QList<QKeySequence> keys;
         int step;
-    } switches[] = {{Qt::CTRL | Qt::Key_Tab, 1},
-                    {Qt::CTRL | Qt::Key_PageDown, 1},
-                    {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1},
-                    {Qt::CTRL | Qt::Key_PageUp, -1}};
+    } switches[] = {{{Qt::CTRL | Qt::Key_Tab, Qt::CTRL | Qt::Key_PageDown}, 1},
+                    {{Qt::CTRL | Qt::Key_Backtab, Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab,
+                      Qt::CTRL | Qt::Key_PageUp},
+                     -1}};
     for (const auto& s : switches) {
-        auto* shortcut = new QShortcut(QKeySequence(s.keys), this);
+        auto* shortcut = new QShortcut(this);
+        shortcut->setKeys(s.keys);
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, step = s.step] {
             setCurrentIndex((currentIndex() + step + bar_->count()) % bar_->count());

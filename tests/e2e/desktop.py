@@ -226,9 +226,9 @@ class Desktop:
         run = subprocess.run(args, env=self.env, capture_output=True, text=True)
         return run.stdout + run.stderr
 
-    def start_program(self, path, cwd=None):
-        """Starts a program here; it is stopped with the desktop if it still runs."""
-        self.programs.append(Program([path], self.env, cwd=cwd))
+    def start_program(self, path, cwd=None, env=()):
+        """Starts a program here, `env` added to the desktop's; it is stopped with the desktop."""
+        self.programs.append(Program([path], dict(self.env, **dict(env)), cwd=cwd))
         return self.programs[-1]
 
     def xdotool(self, *args):

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """test_sound_cue.py PROGRAM [CASE...]: the sound cue as the brewer hears it: silent when Burp.wav
-cannot be played or no sound server answers, cut by the next cue, no stream left open after it,
-heard again once the server is back."""
+cannot be played or no sound server answers (said once on standard error), cut by the next cue,
+no stream left open after it, heard again once the server is back."""
 import math
 import os
 import pathlib
@@ -38,14 +38,16 @@ def start(d, program, sound):
     return p, burp
 
 
-def quiet(p):
-    if not p.running() or p.output().strip():
-        raise Failure("the program ended or said something: %r" % p.output())
+def said_once(p, why):
+    """Still running, and one line said: why the cue was silent."""
+    if not p.running() or len(lines := p.output().splitlines()) != 1 or why not in lines[0]:
+        raise Failure("the program ended or did not say once %r: %r" % (why, p.output()))
 
 
 def silent_on_bad_files_and_cut_by_the_next_cue(program):
-    """not a sound, no samples, cut short, missing or not a WAV file (AU): silence and no message;
-    then a second cue in the first one's pause cuts it, plays whole, and its stream closes"""
+    """not a sound, no samples, cut short, missing or not a WAV file (AU): silence, no box, one line
+    on standard error; then a second cue in the first one's pause cuts it, plays whole, and its
+    stream closes"""
     with Desktop(sound=True) as d:
         recording = d.record()
         p, burp = start(d, program, b"this is not a sound\n")
@@ -66,11 +68,12 @@ def silent_on_bad_files_and_cut_by_the_next_cue(program):
             raise Failure("expected opening, opening, closing 0.8 s later; heard %s" % heard)
         wait_until(lambda: 'process.id = "%d"' % p.process.pid not in d.run("pactl", "list", "sink-inputs"),
                    3, "the cue's stream to close")
-        quiet(p)
+        said_once(p, "/Burp.wav: ")
 
 
 def a_server_that_comes_back_is_used_again(program):
-    """no server at first, then one; away for 2.5 s, then back: the cue is heard each time it is"""
+    """no server at first, then one; away for 2.5 s, then back: the cue is heard each time it is,
+    the server's absence said once"""
     with Desktop(sound=True) as d:
         d.stop("sound")
         p, _ = start(d, program, wav(tone([1, 1, 1])))
@@ -84,7 +87,7 @@ def a_server_that_comes_back_is_used_again(program):
             d.stop("sound")
             d.xdotool("key", "space")
             time.sleep(2.5)
-        quiet(p)
+        said_once(p, "no sound cue: the sound server refused: ")
 
 
 if __name__ == "__main__":
