@@ -5,7 +5,6 @@
 #include "form1.h"
 #include "help_viewer.h"
 #include "readable_colour.h"
-#include "test_main.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -172,5 +171,5 @@ class ReadableTest : public QObject {
     }
 };
 
-HOPSMELD_TEST_MAIN(ReadableTest, QApplication)
+QTEST_MAIN(ReadableTest)
 #include "test_readable.moc"
