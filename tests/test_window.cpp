@@ -1,6 +1,6 @@
 // The window in process, on a private X display with a notification area: how each tab looks
 // (against screenshots checked by eye), the keyboard, the strength boxes, hiding and clearing,
-// help, the mail link and the end of the session.
+// the tray menu's guard, help, the mail link and the program's end.
 #include "form1.h"
 #include "help_viewer.h"
 #include "termination.h"
@@ -16,6 +16,9 @@
 #include <QTabBar>
 #include <QTextBrowser>
 #include <QtTest>
+
+#include <csignal>
+#include <cstring>
 
 using namespace hopsmeld;
 
@@ -248,13 +251,42 @@ class WindowTest : public QObject {
         QCOMPARE(boxTexts(), left);
         QCOMPARE(w->SSTab1->currentIndex(), 1);
     }
-    // The session's end ends the program at once, with status 0 and without its icon: nothing
-    // asked, nothing cleared.
+    // The tray menu open, further tray messages are noted and do nothing: no second menu, no
+    // window.
+    void trayMenuBusy() {
+        QTest::keyClick(w.get(), Qt::Key_E, Qt::AltModifier);
+        int menus = 0;
+        bool shown = true;
+        connect(w->mnuSystemtray, &QMenu::aboutToShow, [&] {
+            if (++menus > 1) // from inside the second menu's loop, leave both
+                QTimer::singleShot(0, [] { QCoreApplication::exit(); });
+        });
+        QTimer::singleShot(0, [&] {
+            w->trayCallback(RightButtonUp);
+            w->trayCallback(LeftButtonDoubleClick);
+            shown = w->isVisible();
+            w->mnuSystemtray->close();
+        });
+        w->trayCallback(RightButtonUp);
+        QVERIFY(menus == 1 && !shown && !w->isVisible());
+    }
+    // The session's end and the ending signals end the program at once, with status 0 and
+    // without its icon: nothing asked, nothing cleared.
+    void theEnd_data() {
+        QTest::addColumn<int>("signal"); // 0: the session manager's Quit
+        for (int signal : {0, SIGTERM, SIGINT, SIGHUP})
+            QTest::addRow("%s", signal ? sigabbrev_np(signal) : "session end") << signal;
+    }
     void theEnd() {
+        QFETCH(int, signal);
         fill();
-        QTimer::singleShot(0, [] { QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit)); });
+        const auto end = [this] { w->endProgram(); };
+        signal ? endOnTerminationSignals(end) : endWhenTheSessionEnds(end);
+        QTimer::singleShot(0, [signal] {
+            signal ? void(::raise(signal))
+                   : QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit));
+        });
         QTimer::singleShot(5000, [] { QCoreApplication::exit(99); }); // still running
-        endWhenTheSessionEnds([this] { w->endProgram(); });
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(!w->trayIcon().isShown());
         QCOMPARE(boxTexts()[0], "txt1");
