@@ -3,7 +3,6 @@
 folder with spaces and non-ASCII letters, finding its sound and help beside itself; a German
 desktop; Wayland; no display."""
 import glob
-import json
 import os
 import re
 import shutil
@@ -68,14 +67,13 @@ def wayland(program):
     """natively on Wayland (headless sway, waybar's tray): a calculation; closed, back from the icon"""
     folder, services = tempfile.mkdtemp(prefix="hopsmeld-wayland-"), []
     try:
-        installed, run, home = install(program, folder + "/usr"), folder + "/run", folder + "/home"
-        os.makedirs(home + "/.config/waybar")
+        installed, run = install(program, folder + "/usr"), folder + "/run"
         os.mkdir(run, 0o700)
-        with open(home + "/.config/waybar/config", "w") as config:
+        with open(folder + "/waybar.json", "w") as config:
             config.write('{"height": 30, "modules-right": ["tray"], "tray": {"spacing": 10}}')
-        with open(folder + "/sway.conf", "w") as config:
-            config.write("exec waybar\n")  # in sway's environment, which waybar's tray needs
-        env = ["env", "-i", "PATH=" + os.environ["PATH"], "HOME=" + home, "XDG_RUNTIME_DIR=" + run,
+        with open(folder + "/sway.conf", "w") as config:  # waybar's tray needs sway's environment
+            config.write("exec waybar -c %s/waybar.json\n" % folder)
+        env = ["env", "-i", "PATH=" + os.environ["PATH"], "HOME=" + folder, "XDG_RUNTIME_DIR=" + run,
                "DBUS_SESSION_BUS_ADDRESS=unix:path=%s/bus" % run, "WLR_BACKENDS=headless", "WLR_RENDERER=pixman",
                "WLR_LIBINPUT_NO_DEVICES=1"]
         if os.geteuid() == 0:  # sway refuses root: a user of its own
@@ -96,12 +94,8 @@ def wayland(program):
                                         "org.kde.StatusNotifierWatcher", what)
         wait_until(lambda: "true" in watcher("IsStatusNotifierHostRegistered"), 10, "waybar's tray")
         start(installed)
-
-        def shells():  # how each window of the title is shown
-            def nodes(n):
-                return [n] + [m for c in n.get("nodes", []) + n.get("floating_nodes", []) for m in nodes(c)]
-            return [n.get("shell") for n in nodes(json.loads(user_run("swaymsg", "-t", "get_tree") or "{}"))
-                    if n.get("name") == "Merow Hopsmeld Helper"]
+        shells = lambda: re.findall(r'"name": "Merow Hopsmeld Helper",.*?"shell": "(\w+)"',  # how it is shown
+                                    user_run("swaymsg", "-t", "get_tree"), re.S)
         if wait_until(shells, 15, "the window") != ["xdg_shell"]:
             raise Failure("not a native Wayland window: %s" % shells())
         items = lambda: re.findall("'([^'/]+)/StatusNotifierItem'", watcher("RegisteredStatusNotifierItems"))
