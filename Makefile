@@ -29,6 +29,8 @@ PACKAGE_PACKAGES := dpkg-dev file
 TEST_PACKAGES += $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream
 # A dark desktop theme for the label contrast test: GTK's Adwaita through Qt's GTK platform theme.
 TEST_PACKAGES += qt6-gtk-platformtheme
+# Wayland for the end-to-end program test: headless sway, waybar's tray, keys and the clipboard.
+TEST_PACKAGES += sway waybar wtype wl-clipboard
 # GNOME Shell with the AppIndicator extension, a tray host of the end-to-end tray test.
 TEST_PACKAGES += gnome-shell mutter gnome-shell-extension-appindicator
 

@@ -21,11 +21,9 @@ void AlcoholContent::cmd1Click() {
             const double fg = textToNumber(finalText, locale_);
 
             AlcWeight = checkedMultiply(checkedSubtract(og, fg), kWeightFactor);
-            boxes_.txt4.setText(
-                formatNumber(AlcWeight.toNumber(locale_), DisplayPattern::Percent, locale_));
-            AlcVolume = checkedMultiply(AlcWeight.toNumber(locale_), kVolumeFactor);
-            boxes_.txt3.setText(
-                formatNumber(AlcVolume.toNumber(locale_), DisplayPattern::Percent, locale_));
+            boxes_.txt4.setText(formatNumber(AlcWeight, DisplayPattern::Percent, locale_));
+            AlcVolume = checkedMultiply(AlcWeight, kVolumeFactor);
+            boxes_.txt3.setText(formatNumber(AlcVolume, DisplayPattern::Percent, locale_));
             host_.playCue();
         },
         [this] { host_.showTypeMismatch(); });

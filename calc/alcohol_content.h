@@ -1,7 +1,6 @@
 #pragma once
 
 #include "calc_host.h"
-#include "calc_value.h"
 
 #include <QLocale>
 
@@ -22,15 +21,13 @@ class AlcoholContent {
     void cmd1Click(); // Calculate
     void Cmd2Click(); // Reset
 
-    const CalcValue& alcWeight() const { return AlcWeight; }
-    const CalcValue& alcVolume() const { return AlcVolume; }
-
   private:
     Boxes boxes_;
     CalcHost& host_;
     QLocale locale_;
-    CalcValue AlcWeight;
-    CalcValue AlcVolume;
+    // The last results, as fractions, kept between events.
+    double AlcWeight = 0;
+    double AlcVolume = 0;
 };
 
 } // namespace hopsmeld

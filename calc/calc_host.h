@@ -5,8 +5,8 @@
 // What a calculator needs of the window: its text boxes and the two reactions it shows.
 namespace hopsmeld {
 
-// What a calculator needs of a text box: its whole text, read and replaced. Writing it must not
-// raise a key event, so a mirror never triggers the other mirror.
+// What a calculator needs of a text box: its whole text, read and replaced. A text written here
+// is no change by the user, so a mirror never sets off the other mirror.
 class TextBox {
   public:
     virtual ~TextBox() = default;

@@ -1,11 +1,11 @@
 // The window in process, on a private X display with a notification area: how each tab looks
 // (against screenshots checked by eye) and whether every translation fits, the keyboard, the
-// strength boxes, hiding and clearing, help, the mail link and the end of the session.
+// strength boxes, hiding and clearing, the tray menu's guard, help, the mail link and the
+// program's end.
 #include "form1.h"
 #include "help_viewer.h"
 #include "language.h"
 #include "termination.h"
-#include "test_main.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -19,6 +19,9 @@
 #include <QTabBar>
 #include <QTextBrowser>
 #include <QtTest>
+
+#include <csignal>
+#include <cstring>
 
 using namespace hopsmeld;
 
@@ -61,6 +64,7 @@ class WindowTest : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
     }
   private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
     void init() { open(QString()); }
     void cleanup() {
         w.reset();
@@ -329,7 +333,6 @@ class WindowTest : public QObject {
         const QStringList none(8);
         QTest::newRow("Exit button")
             << "Cmd3" << QStringList{"", "", "", "", "txt5", "txt6", "txt7", "txt8"};
-        QTest::newRow("Exit in the menu bar") << "mnuExit" << none;
         QTest::newRow("Alt+E") << "alt+e" << none;
         QTest::newRow("close request") << "close" << none;
     }
@@ -340,8 +343,6 @@ class WindowTest : public QObject {
         fill();
         if (how == "Cmd3")
             QTest::mouseClick(w->Cmd3, Qt::LeftButton);
-        else if (how == "mnuExit")
-            w->mnuExit->trigger();
         else if (how == "alt+e")
             QTest::keyClick(w.get(), Qt::Key_E, Qt::AltModifier);
         else
@@ -350,13 +351,42 @@ class WindowTest : public QObject {
         QCOMPARE(boxTexts(), left);
         QCOMPARE(w->SSTab1->currentIndex(), 1);
     }
-    // The session's end ends the program at once, with status 0 and without its icon: nothing
-    // asked, nothing cleared.
+    // The tray menu open, further tray messages are noted and do nothing: no second menu, no
+    // window.
+    void trayMenuBusy() {
+        QTest::keyClick(w.get(), Qt::Key_E, Qt::AltModifier);
+        int menus = 0;
+        bool shown = true;
+        connect(w->mnuSystemtray, &QMenu::aboutToShow, [&] {
+            if (++menus > 1) // from inside the second menu's loop, leave both
+                QTimer::singleShot(0, [] { QCoreApplication::exit(); });
+        });
+        QTimer::singleShot(0, [&] {
+            w->trayCallback(RightButtonUp);
+            w->trayCallback(LeftButtonDoubleClick);
+            shown = w->isVisible();
+            w->mnuSystemtray->close();
+        });
+        w->trayCallback(RightButtonUp);
+        QVERIFY(menus == 1 && !shown && !w->isVisible());
+    }
+    // The session's end and the ending signals end the program at once, with status 0 and
+    // without its icon: nothing asked, nothing cleared.
+    void theEnd_data() {
+        QTest::addColumn<int>("signal"); // 0: the session manager's Quit
+        for (int signal : {0, SIGTERM, SIGINT, SIGHUP})
+            QTest::addRow("%s", signal ? sigabbrev_np(signal) : "session end") << signal;
+    }
     void theEnd() {
+        QFETCH(int, signal);
         fill();
-        QTimer::singleShot(0, [] { QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit)); });
+        const auto end = [this] { w->endProgram(); };
+        signal ? endOnTerminationSignals(end) : endWhenTheSessionEnds(end);
+        QTimer::singleShot(0, [signal] {
+            signal ? void(::raise(signal))
+                   : QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit));
+        });
         QTimer::singleShot(5000, [] { QCoreApplication::exit(99); }); // still running
-        endWhenTheSessionEnds([this] { w->endProgram(); });
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(!w->trayIcon().isShown());
         QCOMPARE(boxTexts()[0], "txt1");
@@ -379,16 +409,12 @@ class WindowTest : public QObject {
         useLanguage("de"); // the page in the window's language
         w->mnuBeerGuide->trigger();
         QCOMPARE(viewer->windowTitle(), "Bierratgeber");
-        // xdg-open stand-ins: one that takes the link, then one that finds no mail program.
-        QTemporaryDir bin;
-        QFile xdgOpen(bin.filePath("xdg-open"));
-        QVERIFY(xdgOpen.open(QIODevice::WriteOnly));
-        xdgOpen.write("#!/bin/sh\necho \"$1\" >>\"$0.log\"\nexit $XDG_OPEN_EXIT\n");
-        xdgOpen.close();
-        xdgOpen.setPermissions(QFile::ExeOwner | QFile::ReadOwner);
-        qputenv("PATH", bin.path().toUtf8() + ":" + qgetenv("PATH"));
+        // xdg-open's stand-in: one that takes the link, then one that finds no mail program.
+        QTemporaryDir dir;
+        qputenv("XDG_OPEN_LOG", dir.filePath("log").toUtf8());
+        qputenv("PATH", STAND_INS_DIR ":" + qgetenv("PATH"));
         auto links = [&] {
-            QFile log(xdgOpen.fileName() + ".log");
+            QFile log(dir.filePath("log"));
             return log.open(QIODevice::ReadOnly)
                        ? log.readAll().count("mailto:hopsmeld-helper@example.org\n")
                        : 0;
@@ -409,5 +435,5 @@ class WindowTest : public QObject {
     }
 };
 
-HOPSMELD_TEST_MAIN(WindowTest, QApplication, QApplication::setQuitOnLastWindowClosed(false))
+QTEST_MAIN(WindowTest)
 #include "test_window.moc"

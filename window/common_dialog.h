@@ -16,7 +16,6 @@ class HelpViewer;
 class CommonDialog {
   public:
     static constexpr int kHelpContents = 3;
-    static constexpr int kHelpQuit = 2;
 
     explicit CommonDialog(QWidget* owner);
     ~CommonDialog();

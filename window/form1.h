@@ -37,9 +37,6 @@ class Form1 : public QMainWindow, private CalcHost {
     QAction *mnuOp, *mnusep, *mnuExt;
     CommonDialog dlg1;
 
-    const AlcoholContent& alcoholContent() const { return *alcoholContent_; }
-    const BottlingGravity& bottlingGravity() const { return *bottlingGravity_; }
-
     // Window commands.
     void Cmd3Click();
     void mnuExitClick();

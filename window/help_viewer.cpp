@@ -3,7 +3,7 @@
 #include "help_colours.h"
 #include "language.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
 #include <QFileInfo>
 #include <QScreen>
@@ -46,6 +46,15 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window), browser_(
         setWindowTitle(title.isEmpty() ? QCoreApplication::translate("HelpViewer", "Help") : title);
     });
     new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
+    // A theme switch while the program runs reaches the application object; a window of its own
+    // such as this one does not take the new palette by itself.
+    qApp->installEventFilter(this);
+}
+
+bool HelpViewer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange)
+        setPalette(QApplication::palette(this));
+    return false;
 }
 
 void HelpViewer::placeOnScreenOf(const QWidget* owner) {

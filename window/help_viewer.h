@@ -23,6 +23,7 @@ class HelpViewer : public QWidget {
 
   protected:
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void load();

@@ -4,7 +4,8 @@
 
 #include <QLineEdit>
 
-// A real text box for the calculators. QLineEdit::setText raises no key events.
+// A real text box for the calculators. QLineEdit::setText emits textChanged but not textEdited,
+// the signal the mirrors follow.
 namespace hopsmeld {
 
 class LineEditBox final : public TextBox {
