@@ -60,29 +60,34 @@ def installed_in_an_odd_folder(program):
 
 
 def german(program):
-    """in German, "1,050" and "1,010" give "5,25%" and "4,20%"; "1.050" is refused"""
-    with Desktop() as d:
-        d.env["LC_ALL"] = "de_DE.UTF-8"  # read by Qt itself; the C library, left in C, would show points
-        d.start_program(program)
-        d.xdotool("windowactivate", "--sync", wait_until(d.windows, 15, "the window")[0])
-        d.xdotool("type", "--delay", "20", "1.050\t1,010\t ")
-        wait_until(lambda: d.windows("Hopsmeld Error"), 5, '"1.050" refused')
-        d.xdotool("key", "Return", "shift+Tab", "shift+Tab", "ctrl+a", "type", "--delay", "20", "1,050\t\t ")
-        for result in ("5,25%", "4,20%"):  # each box's text through the clipboard
-            d.xdotool("key", "Tab", "ctrl+a", "ctrl+c")
-            wait_until(lambda: d.run("xclip", "-o", "-selection", "clipboard") == result, 5, result)
+    """German numbers, in German words and in English ones: "1,050" and "1,010" give "5,25%" and
+    "4,20%"; "1.050" is refused"""
+    # Read by Qt itself; the C library, left in C, would show points.
+    for session, error in (({"LC_ALL": "de_DE.UTF-8"}, "Hopsmeld-Fehler"),
+                           ({"LANG": "en_US.UTF-8", "LC_NUMERIC": "de_DE.UTF-8"}, "Hopsmeld Error")):
+        with Desktop() as d:
+            d.env.pop("LC_ALL")
+            d.env.update(session)
+            d.start_program(program)
+            d.xdotool("windowactivate", "--sync", wait_until(d.windows, 15, "the window")[0])
+            d.xdotool("type", "--delay", "20", "1.050\t1,010\t ")
+            wait_until(lambda: d.windows(error), 5, '"1.050" refused in %s' % session)
+            d.xdotool("key", "Return", "shift+Tab", "shift+Tab", "ctrl+a", "type", "--delay", "20", "1,050\t\t ")
+            for result in ("5,25%", "4,20%"):  # each box's text through the clipboard
+                d.xdotool("key", "Tab", "ctrl+a", "ctrl+c")
+                wait_until(lambda: d.run("xclip", "-o", "-selection", "clipboard") == result, 5, result)
 
 
 def wayland(program):
-    """natively on Wayland (headless sway, waybar's tray): a calculation; closed, back from the icon"""
+    """natively on Wayland (headless sway) under its desktop entry's id: a calculation; waybar's tray
+    started after it shows the icon; closed, back from the icon"""
     folder, services = tempfile.mkdtemp(prefix="hopsmeld-wayland-"), []
     try:
         installed, run = install(program, folder + "/usr"), folder + "/run"
         os.mkdir(run, 0o700)
         with open(folder + "/waybar.json", "w") as config:
             config.write('{"height": 30, "modules-right": ["tray"], "tray": {"spacing": 10}}')
-        with open(folder + "/sway.conf", "w") as config:  # waybar's tray needs sway's environment
-            config.write("exec waybar -c %s/waybar.json\n" % folder)
+        open(folder + "/sway.conf", "w").close()
         env = ["env", "-i", "PATH=" + os.environ["PATH"], "HOME=" + folder, "XDG_RUNTIME_DIR=" + run,
                "DBUS_SESSION_BUS_ADDRESS=unix:path=%s/bus" % run, "WLR_BACKENDS=headless", "WLR_RENDERER=pixman",
                "WLR_LIBINPUT_NO_DEVICES=1"]
@@ -102,12 +107,15 @@ def wayland(program):
         watcher = lambda what: user_run("gdbus", "call", "--session", "-d", "org.kde.StatusNotifierWatcher", "-o",
                                         "/StatusNotifierWatcher", "-m", "org.freedesktop.DBus.Properties.Get",
                                         "org.kde.StatusNotifierWatcher", what)
-        wait_until(lambda: "true" in watcher("IsStatusNotifierHostRegistered"), 10, "waybar's tray")
         start(installed)
         shells = lambda: re.findall(r'"name": "Merow Hopsmeld Helper",.*?"shell": "(\w+)"',  # how it is shown
                                     user_run("swaymsg", "-t", "get_tree"), re.S)
         if wait_until(shells, 15, "the window") != ["xdg_shell"]:
             raise Failure("not a native Wayland window: %s" % shells())
+        if '"app_id": "org.example.HopsmeldHelper"' not in user_run("swaymsg", "-t", "get_tree"):
+            raise Failure("the window's app id is not the desktop entry's")
+        start("waybar", "-c", folder + "/waybar.json")  # later than the program, as a panel can be
+        wait_until(lambda: "true" in watcher("IsStatusNotifierHostRegistered"), 10, "waybar's tray")
         items = lambda: re.findall("'([^'/]+)/StatusNotifierItem'", watcher("RegisteredStatusNotifierItems"))
         item = wait_until(items, 10, "the icon in waybar")[0]
         user_run("wtype", "-k", "Shift_L", "1.050", "-k", "Tab", "1.010", "-k", "Tab", "-k", "space",
