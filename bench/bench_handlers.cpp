@@ -4,7 +4,6 @@
 #include "alcohol_content.h"
 #include "bottling_gravity.h"
 #include "calc_host.h"
-#include "calc_host.h"
 
 #include <QtTest>
 
