@@ -42,8 +42,7 @@ int main(int argc, char* argv[]) {
         window.showForAnotherStart();
         launch.afterShowing(window);
     });
-    hopsmeld::endOnTerminationSignals([&window] { window.endProgram(); });
-    hopsmeld::endWhenTheSessionEnds([&window] { window.endProgram(); });
+    hopsmeld::endWhenAsked([&window] { window.endProgram(); });
     hopsmeld::onUncaughtFailure([&window] { window.endProgram(); }); // takes the icon away
     hopsmeld::PrepareBurpOnFirstInput();
     window.show();

@@ -45,9 +45,7 @@ class SessionEndFilter : public QObject {
     std::function<void()> end_;
 };
 
-} // namespace
-
-void endOnTerminationSignals(std::function<void()> end) {
+void endOnTerminationSignals(const std::function<void()>& end) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0)
         return;
     auto* notifier =
@@ -66,9 +64,16 @@ void endOnTerminationSignals(std::function<void()> end) {
         ::sigaction(signal, &action, nullptr);
 }
 
-void endWhenTheSessionEnds(std::function<void()> end) {
+void endWhenTheSessionEnds(const std::function<void()>& end) {
     QCoreApplication* app = QCoreApplication::instance();
-    app->installEventFilter(new SessionEndFilter(std::move(end), app));
+    app->installEventFilter(new SessionEndFilter(end, app));
+}
+
+} // namespace
+
+void endWhenAsked(std::function<void()> end) {
+    endOnTerminationSignals(end);
+    endWhenTheSessionEnds(end);
 }
 
 } // namespace hopsmeld

@@ -7,7 +7,7 @@
 // refuses to close.
 namespace hopsmeld {
 
-void endOnTerminationSignals(std::function<void()> end);
-void endWhenTheSessionEnds(std::function<void()> end);
+// All of them in one call, so that a program that answers one of them answers every one.
+void endWhenAsked(std::function<void()> end);
 
 } // namespace hopsmeld

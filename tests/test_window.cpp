@@ -380,8 +380,7 @@ class WindowTest : public QObject {
     void theEnd() {
         QFETCH(int, signal);
         fill();
-        const auto end = [this] { w->endProgram(); };
-        signal ? endOnTerminationSignals(end) : endWhenTheSessionEnds(end);
+        endWhenAsked([this] { w->endProgram(); });
         QTimer::singleShot(0, [signal] {
             signal ? void(::raise(signal))
                    : QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit));
