@@ -4,6 +4,8 @@
 // Prints one line: hidden_ms=<ms> (unmapped and still there 300 ms later), ended_ms=<ms> (the
 // window was destroyed: the program ended), or timeout (nothing within 5 s). Exit status 1
 // when no viewable managed window has the title.
+#include "x11_probe.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -17,20 +19,8 @@
 
 namespace {
 
-double nowMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-int ignoreXError(Display*, XErrorEvent*) {
-    return 0;
-}
-
 bool managedWithTitle(Display* display, Window window, const char* wanted) {
     static const Atom wmState = XInternAtom(display, "WM_STATE", False);
-    static const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
-    static const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
     Atom type = None;
     int format = 0;
     unsigned long items = 0, after = 0;
@@ -43,28 +33,21 @@ bool managedWithTitle(Display* display, Window window, const char* wanted) {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable)
         return false;
-    std::string name;
-    if (XGetWindowProperty(display, window, netWmName, 0, 1024, False, utf8, &type, &format, &items,
-                           &after, &data) == Success &&
-        data) {
-        name.assign(reinterpret_cast<char*>(data), items);
-        XFree(data);
-    }
-    return name == wanted;
+    return title(display, window) == wanted;
 }
 
 // The window manager reparents the program's window into a frame: look two levels down.
-Window find(Display* display, Window parent, const char* title, int depth) {
+Window find(Display* display, Window parent, const char* wanted, int depth) {
     Window root = 0, up = 0, *children = nullptr;
     unsigned count = 0;
     if (!XQueryTree(display, parent, &root, &up, &children, &count))
         return 0;
     Window found = 0;
     for (unsigned i = 0; i < count && !found; ++i) {
-        if (managedWithTitle(display, children[i], title))
+        if (managedWithTitle(display, children[i], wanted))
             found = children[i];
         else if (depth > 0)
-            found = find(display, children[i], title, depth - 1);
+            found = find(display, children[i], wanted, depth - 1);
     }
     if (children)
         XFree(children);

@@ -12,6 +12,8 @@
 // icon_ms=<ms, -1 without one> (then exec_at and viewable_at: the same two moments on the
 // monotonic clock, in ms). cpu_ms is the processor time all the program's threads had used
 // when its window appeared.
+#include "x11_probe.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -32,41 +34,6 @@
 #include <string>
 
 namespace {
-
-double nowMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-// Errors for windows that vanish while we look at them are expected; ignore them.
-int ignoreXError(Display*, XErrorEvent*) {
-    return 0;
-}
-
-std::string title(Display* display, Window window) {
-    static const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
-    static const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::string name;
-    if (XGetWindowProperty(display, window, netWmName, 0, 1024, False, utf8, &type, &format, &items,
-                           &after, &data) == Success &&
-        data) {
-        name.assign(reinterpret_cast<char*>(data), items);
-        XFree(data);
-        if (!name.empty())
-            return name;
-    }
-    char* legacy = nullptr;
-    if (XFetchName(display, window, &legacy) && legacy) {
-        name = legacy;
-        XFree(legacy);
-    }
-    return name;
-}
 
 // Run time of every thread of a process so far, from the scheduler's own accounting.
 double cpuMs(pid_t pid) {
