@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -19,8 +20,8 @@ const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 const QString kBus = QStringLiteral("org.freedesktop.DBus");
 
-// A watcher that does not answer within this is asked again if anything has changed meanwhile;
-// until it answers, what it said last stands.
+// A watcher that does not answer within this is asked again; until it answers, what it said last
+// stands.
 constexpr int kAnswerMilliseconds = 10000;
 
 // The bus name of a listed item. Watchers list an item as a bus name (unique or well-known),
@@ -102,8 +103,10 @@ void StatusNotifierWatch::answered(QDBusPendingCallWatcher* call, quint64 round)
     asking_ = false;
     const QDBusPendingReply<QVariantMap> reply = *call;
     if (reply.isError()) {
-        // Busy, stopped or broken: what it said last stands; ask again if it changed meanwhile.
-        if (askAgain_)
+        // Busy, stopped or broken: what it said last stands. One that did not answer in time is
+        // asked again (it may have said nothing yet), as is one that changed meanwhile.
+        const QDBusError::ErrorType error = reply.error().type();
+        if (askAgain_ || error == QDBusError::NoReply || error == QDBusError::Timeout)
             ask();
         return;
     }
