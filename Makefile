@@ -31,6 +31,8 @@ TEST_PACKAGES += $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream
 TEST_PACKAGES += qt6-gtk-platformtheme
 # Wayland for the end-to-end program test: headless sway, waybar's tray, keys and the clipboard.
 TEST_PACKAGES += sway waybar wtype wl-clipboard
+# A StatusNotifierWatcher whose host leaves, written with GLib's D-Bus (tests/e2e/hosts).
+TEST_PACKAGES += python3-gi
 # GNOME Shell with the AppIndicator extension, a tray host of the end-to-end tray test.
 TEST_PACKAGES += gnome-shell mutter gnome-shell-extension-appindicator
 
